@@ -3,9 +3,6 @@
 #include "inverse_dct.h"
 
 namespace rastrum {
-const double kAanScale[64] = {};
-void PrepareQuantTableA(QuantTable &, const int16_t *) {}
-void PrepareQuantTableB(QuantTable &, const int16_t *) {}
 void DequantizeA(int16_t *, const int16_t *) {}
 void DequantizeB(int16_t *, const int16_t *) {}
 void InverseDctA(int16_t *) {}

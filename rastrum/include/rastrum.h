@@ -136,6 +136,11 @@ typedef struct HuffmanTable {
     int32_t MinCode[18];
     int32_t MaxCode[18];
     int32_t FirstSymbol[18];
+    /* Also indexed by the next 8 bits: when a code and the s = symbol & 15 value bits that
+     * follow it fit in those 8 bits, (extended value << 16) | (s << 12) | (run << 8) | (code
+     * length + s), with run = symbol >> 4; 0 otherwise.  Lets the block decoders take a
+     * symbol and its value with one look-up. */
+    int32_t FastLookup[256];
 } HuffmanTable;
 
 /* Caller-supplied tables (UseRawQuantTables, UseRawHuffmanTables). */

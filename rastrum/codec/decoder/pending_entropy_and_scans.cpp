@@ -4,8 +4,6 @@
 #include "scan_loops.h"
 
 namespace rastrum {
-const uint8_t kZigZagToNatural[80] = {};
-int32_t BuildHuffmanTable(const uint8_t *, const uint8_t *, int32_t, int32_t, HuffmanTable &) { return -12; }
 int32_t FillBits(CodecStream &, int32_t) { return -12; }
 int32_t DecodeSymbol(CodecStream &, const HuffmanTable &, int32_t &) { return -12; }
 int32_t DecodeBlockPlain(CodecStream &, const HuffmanTable &, const HuffmanTable &, int32_t *, int16_t *) { return -12; }

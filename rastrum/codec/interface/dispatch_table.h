@@ -27,7 +27,22 @@ using BlockEncoder = int32_t (*)(CodecStream &stream, const int16_t *block, int3
 using BlockDecoder = int32_t (*)(CodecStream &stream, const HuffmanTable &dc,
                                  const HuffmanTable &ac, int32_t *predictor, int16_t *block);
 
+} // namespace rastrum
+
+// Defined at global scope: the record (rastrum.h, plain C) points at it as `struct DispatchTable`.
 struct DispatchTable {
+    using EndCallRoutine = rastrum::EndCallRoutine;
+    using BlockTransform = rastrum::BlockTransform;
+    using BlockQuantiser = rastrum::BlockQuantiser;
+    using OutputOpener = rastrum::OutputOpener;
+    using BytesWriter = rastrum::BytesWriter;
+    using McuInputRoutine = rastrum::McuInputRoutine;
+    using InputKernel = rastrum::InputKernel;
+    using McuOutputRoutine = rastrum::McuOutputRoutine;
+    using OutputKernel = rastrum::OutputKernel;
+    using BlockEncoder = rastrum::BlockEncoder;
+    using BlockDecoder = rastrum::BlockDecoder;
+
     // Length of the last SOS segment read plus 2; CodecRead rewinds by it after a header read.
     int32_t SosLength;
 
@@ -95,6 +110,10 @@ struct DispatchTable {
     BlockQuantiser DequantizeB;
     BlockQuantiser ActiveDequantize;
 };
+
+namespace rastrum {
+
+using ::DispatchTable;
 
 // Number of routine slots that follow SosLength.
 inline constexpr int kDispatchSlotCount = 63;

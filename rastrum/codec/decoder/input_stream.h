@@ -38,5 +38,9 @@ int32_t FindMarker(CodecStream &stream);
 int32_t NextMarker(CodecStream &stream, uint8_t &marker);
 // Reads a length word and passes over the segment.
 int32_t SkipSegment(CodecStream &stream);
+// Reads a segment's length word and gives the payload length (length - 2); -21 below 2.
+int32_t ReadSegmentLength(CodecStream &stream, int32_t &payloadLength);
+// Passes over `count` bytes: first what is buffered, then pieces of at most 4096 bytes.
+int32_t SkipBytes(CodecStream &stream, int32_t count);
 
 } // namespace rastrum

@@ -87,8 +87,8 @@ CodecError InitRecord(CodecProperties &record) {
     state.Stream.ProcessorClass = processorClass;
     state.ProcessorClassCopy = processorClass;
 
-    auto *components = static_cast<FrameComponent *>(
-        std::calloc(kInitialComponentCount, sizeof(FrameComponent)));
+    auto *components =
+        static_cast<FrameComponent *>(std::calloc(kInitialComponentCount, sizeof(FrameComponent)));
     if (components == nullptr) {
         return CODEC_MEMORY_ERROR;
     }

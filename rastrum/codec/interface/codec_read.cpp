@@ -16,7 +16,9 @@ namespace rastrum {
 
 namespace {
 
-bool IsReadMode(int32_t mode) { return mode >= 0 && mode <= 21 && !(mode >= 8 && mode <= 13); }
+bool IsReadMode(int32_t mode) {
+    return mode >= 0 && mode <= 21 && !(mode >= 8 && mode <= 13);
+}
 
 bool IsHeaderMode(int32_t mode) {
     return mode == IO_READ_PARAMETERS_FILE || mode == IO_READ_PARAMETERS_MEMORY ||

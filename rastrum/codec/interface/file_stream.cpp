@@ -23,7 +23,9 @@ int32_t OpenWithFlags(const char *path, int flags) {
 
 } // namespace
 
-int32_t OpenFileForReading(const char *path) { return OpenWithFlags(path, O_RDONLY); }
+int32_t OpenFileForReading(const char *path) {
+    return OpenWithFlags(path, O_RDONLY);
+}
 
 int32_t CreateFileForWriting(const char *path) {
     return OpenWithFlags(path, O_RDWR | O_CREAT | O_TRUNC);

@@ -67,9 +67,8 @@ CodecError RewindSource(CodecState &state, int32_t mode) {
     } else if (mode == IO_READ_PARAMETERS_MEMORY || mode == IO_READ_THUMBNAIL_MEMORY) {
         // Stay inside the caller's buffer even when no SOS was read.
         const int64_t consumed = stream.StreamPos - state.JpegBuffer;
-        stream.StreamStart = sosLength >= 0 && sosLength <= consumed
-                                 ? stream.StreamPos - sosLength
-                                 : state.JpegBuffer;
+        stream.StreamStart = sosLength >= 0 && sosLength <= consumed ? stream.StreamPos - sosLength
+                                                                     : state.JpegBuffer;
     }
     return CODEC_SUCCESS;
 }
@@ -128,8 +127,8 @@ CodecError ReportHeader(CodecProperties &record, int32_t mode) {
     state.JpegSubsampling = subsampling;
     record.JpegSubsampling = subsampling;
 
-    const bool closes = mode == IO_READ_IMAGE_FILE || mode == IO_READ_TABLES_FILE ||
-                        mode == IO_READ_ENTROPY_FILE;
+    const bool closes =
+        mode == IO_READ_IMAGE_FILE || mode == IO_READ_TABLES_FILE || mode == IO_READ_ENTROPY_FILE;
     if (closes && state.Stream.FileHandle >= 0) {
         const bool closed = CloseFile(state.Stream.FileHandle);
         state.Stream.FileHandle = -1;

@@ -21,25 +21,32 @@ struct ColourPair {
 
 // Reading: coded data (JpegColour, JpegChannels) -> pixel buffer (PixelColour, PixelChannels).
 constexpr ColourPair kReadPairs[] = {
-    {COLOUR_GREY, 1, COLOUR_GREY, 1},           {COLOUR_GREY, 1, COLOUR_RGB, 3},
-    {COLOUR_GREY, 1, COLOUR_BGR, 3},            {COLOUR_GREY, 1, COLOUR_RGB_PLUS, 4},
-    {COLOUR_RGB, 3, COLOUR_RGB, 3},             {COLOUR_RGB, 3, COLOUR_BGR, 3},
-    {COLOUR_RGB, 3, COLOUR_RGB_PLUS, 4},        {COLOUR_YCBCR, 3, COLOUR_GREY, 1},
-    {COLOUR_YCBCR, 3, COLOUR_RGB, 3},           {COLOUR_YCBCR, 3, COLOUR_BGR, 3},
-    {COLOUR_YCBCR, 3, COLOUR_RGB_PLUS, 4},      {COLOUR_YCBCR, 3, COLOUR_YCBCR, kAnyCount},
-    {COLOUR_RGB_PLUS, 4, COLOUR_RGB_PLUS, 4},   {COLOUR_YCBCR_PLUS, 4, COLOUR_RGB_PLUS, 4},
+    {COLOUR_GREY, 1, COLOUR_GREY, 1},
+    {COLOUR_GREY, 1, COLOUR_RGB, 3},
+    {COLOUR_GREY, 1, COLOUR_BGR, 3},
+    {COLOUR_GREY, 1, COLOUR_RGB_PLUS, 4},
+    {COLOUR_RGB, 3, COLOUR_RGB, 3},
+    {COLOUR_RGB, 3, COLOUR_BGR, 3},
+    {COLOUR_RGB, 3, COLOUR_RGB_PLUS, 4},
+    {COLOUR_YCBCR, 3, COLOUR_GREY, 1},
+    {COLOUR_YCBCR, 3, COLOUR_RGB, 3},
+    {COLOUR_YCBCR, 3, COLOUR_BGR, 3},
+    {COLOUR_YCBCR, 3, COLOUR_RGB_PLUS, 4},
+    {COLOUR_YCBCR, 3, COLOUR_YCBCR, kAnyCount},
+    {COLOUR_RGB_PLUS, 4, COLOUR_RGB_PLUS, 4},
+    {COLOUR_YCBCR_PLUS, 4, COLOUR_RGB_PLUS, 4},
     {COLOUR_OTHER, kAnyCount, COLOUR_OTHER, kAnyCount},
 };
 
 // Writing: pixel buffer (PixelColour, PixelChannels) -> coded data (JpegColour, JpegChannels).
 // COLOUR_OTHER is handled apart: it allows at most as many coded channels as pixel channels.
 constexpr ColourPair kWritePairs[] = {
-    {COLOUR_GREY, 1, COLOUR_GREY, 1},          {COLOUR_GREY, 1, COLOUR_YCBCR, 3},
-    {COLOUR_RGB, 3, COLOUR_GREY, 1},           {COLOUR_RGB, 3, COLOUR_RGB, 3},
-    {COLOUR_RGB, 3, COLOUR_YCBCR, 3},          {COLOUR_RGB, 4, COLOUR_YCBCR, 3},
-    {COLOUR_BGR, 3, COLOUR_GREY, 1},           {COLOUR_BGR, 3, COLOUR_RGB, 3},
-    {COLOUR_BGR, 3, COLOUR_YCBCR, 3},          {COLOUR_YCBCR, 3, COLOUR_YCBCR, 3},
-    {COLOUR_RGB_PLUS, 4, COLOUR_RGB_PLUS, 4},  {COLOUR_RGB_PLUS, 4, COLOUR_YCBCR_PLUS, 4},
+    {COLOUR_GREY, 1, COLOUR_GREY, 1},         {COLOUR_GREY, 1, COLOUR_YCBCR, 3},
+    {COLOUR_RGB, 3, COLOUR_GREY, 1},          {COLOUR_RGB, 3, COLOUR_RGB, 3},
+    {COLOUR_RGB, 3, COLOUR_YCBCR, 3},         {COLOUR_RGB, 4, COLOUR_YCBCR, 3},
+    {COLOUR_BGR, 3, COLOUR_GREY, 1},          {COLOUR_BGR, 3, COLOUR_RGB, 3},
+    {COLOUR_BGR, 3, COLOUR_YCBCR, 3},         {COLOUR_YCBCR, 3, COLOUR_YCBCR, 3},
+    {COLOUR_RGB_PLUS, 4, COLOUR_RGB_PLUS, 4}, {COLOUR_RGB_PLUS, 4, COLOUR_YCBCR_PLUS, 4},
 };
 
 bool CountMatches(int32_t wanted, int32_t actual) {
@@ -58,9 +65,13 @@ bool PairAllowed(const ColourPair (&pairs)[N], int32_t fromColour, int32_t fromC
     return false;
 }
 
-bool IsFileMode(int32_t mode) { return mode % 2 == 0; }
+bool IsFileMode(int32_t mode) {
+    return mode % 2 == 0;
+}
 
-bool IsWriteMode(int32_t mode) { return mode >= 8 && mode <= 13; }
+bool IsWriteMode(int32_t mode) {
+    return mode >= 8 && mode <= 13;
+}
 
 // Modes that fill or read the caller's pixel buffer.
 bool ChecksPixelBuffer(int32_t mode) {
@@ -77,7 +88,9 @@ bool ChecksPixelBuffer(int32_t mode) {
     }
 }
 
-bool InRange(int32_t value, int32_t low, int32_t high) { return value >= low && value <= high; }
+bool InRange(int32_t value, int32_t low, int32_t high) {
+    return value >= low && value <= high;
+}
 
 CodecError CheckPixelBuffer(const CodecProperties &record, int32_t mode) {
     if (record.PixelBuffer == nullptr || !InRange(record.PixelWidth, 1, 65535) ||

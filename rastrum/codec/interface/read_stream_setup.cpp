@@ -54,10 +54,9 @@ CodecError SetUpReadStream(CodecState &state, int32_t mode) {
         } else {
             // A negative size would place the end before the start; the parameter check refuses
             // it, and a caller filling the inner record gets an empty stream instead.
-            SetUpMemoryStream(stream, state.JpegBuffer,
-                              state.JpegBuffer == nullptr || state.JpegBufferSize < 0
-                                  ? 0
-                                  : state.JpegBufferSize);
+            SetUpMemoryStream(
+                stream, state.JpegBuffer,
+                state.JpegBuffer == nullptr || state.JpegBufferSize < 0 ? 0 : state.JpegBufferSize);
         }
     }
     state.Stream.PixelCursor = TopRow(state);

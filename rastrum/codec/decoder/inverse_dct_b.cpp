@@ -104,8 +104,7 @@ void InverseDctB(int16_t *block) {
 
     // A lone DC gives 8 x DC across row 0 after the row pass and one value everywhere after
     // the column pass, which shifts it left by 15 (wrapping) before descaling.
-    __m128i ac = _mm_srli_si128(_mm_slli_si128(row[0], 2), 2);
-    ac = _mm_or_si128(ac, _mm_slli_si128(_mm_srli_si128(row[0], 2), 2));
+    __m128i ac = _mm_slli_si128(_mm_srli_si128(row[0], 2), 2); // row 0 without its DC
     for (int r = 1; r < 8; ++r) {
         ac = _mm_or_si128(ac, row[r]);
     }

@@ -93,11 +93,17 @@ int32_t ProcessMcu(CodecState &state, ScanHeader &scan, int32_t column, int32_t 
     if (scale != 2 && scale != 4 && scale != 8) {
         scale = 1;
     }
-    const McuLayout layout = DescribeMcu(state, &scan);
+    // The common full-size read without smoothing needs no component layout at all.
+    const bool smoothing = state.UpsamplingMode == 1 && state.MaxHSampling == 2;
+    McuLayout layout;
+    if (smoothing || state.RawPlanes != nullptr || scale != 1) {
+        layout = DescribeMcu(state, &scan);
+        blocks = std::min(blocks, layout.BlockCount);
+    }
     const bool flush = column >= mcusPerRow || row >= mcuRows;
     if (!flush) {
-        TransformMcu(*table, layout, workArea, std::clamp(blocks, 0, layout.BlockCount), scale,
-                     uniform);
+        TransformMcu(*table, layout, workArea, std::clamp<int32_t>(blocks, 0, CODEC_WORK_AREA_BLOCKS),
+                     scale, uniform);
     }
     // Raw planes take the samples instead of the pixel buffer, whose fields were not checked.
     if (state.RawPlanes != nullptr) {

@@ -3,6 +3,7 @@
 // writes and the release of everything a record owns.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -639,6 +640,100 @@ TEST(HeaderReport, MemoryParameterReadMarksTheScanMarker) {
         s.Stream.Dispatch->SosLength = c.SosLength;
         ASSERT_EQ(rastrum::ReportHeader(*record, c.Mode), CODEC_SUCCESS);
         EXPECT_EQ(s.Stream.StreamStart - jpeg, c.Start) << c.Mode << " " << c.SosLength;
+    }
+}
+
+// Mean absolute difference between decoded BGR pixels and the RGB source picture: a few units
+// for a decoded picture, far more for an untouched or garbled buffer.
+double MeanDifference(const std::vector<uint8_t> &bgr, const fixtures::Picture &source) {
+    double total = 0;
+    for (size_t i = 0; i < bgr.size(); i += 3) {
+        for (size_t c = 0; c < 3; ++c) {
+            total += std::abs(int{bgr[i + 2 - c]} - int{source.Pixels[i + c]});
+        }
+    }
+    return total / static_cast<double>(bgr.size());
+}
+
+// Reads the whole picture on a fresh record, without a header read first.
+std::vector<uint8_t> ReadDirectly(const std::string &path, std::vector<uint8_t> &bytes,
+                                  int32_t mode, int32_t width, int32_t height) {
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 3, 0xA5);
+    Record record;
+    record->JpegFileName = path.c_str();
+    record->JpegBuffer = bytes.data();
+    record->JpegBufferSize = static_cast<int32_t>(bytes.size());
+    record->PixelBuffer = pixels.data();
+    record->PixelWidth = width;
+    record->PixelHeight = height;
+    EXPECT_EQ(CodecRead(&*record, mode), CODEC_SUCCESS) << mode;
+    return pixels;
+}
+
+TEST(CodecReadCourse, HeaderReadThenImageReadOnOneRecord) {
+    const fixtures::Picture picture = fixtures::MakeRichPicture(45, 29, 3, 7);
+    for (const char *arguments : {"-quality 85", "-progressive -sample 2x1"}) {
+        const std::string path = fixtures::EncodeWithCjpeg(picture, arguments, "course.jpg");
+        std::vector<uint8_t> bytes = fixtures::ReadFile(path);
+        for (int32_t memory : {0, 1}) {
+            Record record;
+            record->JpegFileName = path.c_str();
+            record->JpegBuffer = bytes.data();
+            record->JpegBufferSize = static_cast<int32_t>(bytes.size());
+            ASSERT_EQ(CodecRead(&*record, IO_READ_PARAMETERS_FILE + memory), CODEC_SUCCESS);
+            EXPECT_EQ(record->JpegWidth, 45);
+            EXPECT_EQ(record->JpegHeight, 29);
+            // The file stays open for the image read, positioned at the scan marker.
+            EXPECT_EQ(record->CodecState.Stream.FileHandle >= 0, memory == 0) << arguments;
+
+            std::vector<uint8_t> pixels(45 * 29 * 3, 0xA5);
+            record->PixelBuffer = pixels.data();
+            record->PixelWidth = record->JpegWidth;
+            record->PixelHeight = record->JpegHeight;
+            ASSERT_EQ(CodecRead(&*record, IO_READ_IMAGE_FILE + memory), CODEC_SUCCESS)
+                << arguments << " memory " << memory;
+            EXPECT_EQ(record->CodecState.Stream.FileHandle, -1);
+            EXPECT_LT(MeanDifference(pixels, picture), 25.0) << arguments;
+            EXPECT_EQ(pixels, ReadDirectly(path, bytes, IO_READ_IMAGE_FILE + memory, 45, 29))
+                << arguments << " memory " << memory;
+        }
+    }
+}
+
+TEST(CodecReadCourse, InterruptedReadResumesAndReportsPixelPositions) {
+    // 48 x 32 pixels in 4:2:0: three by two MCUs of 16 x 16.
+    const fixtures::Picture picture = fixtures::MakeRichPicture(48, 32, 3, 3);
+    const std::string path = fixtures::EncodeWithCjpeg(picture, "-sample 2x2", "interrupted.jpg");
+    std::vector<uint8_t> bytes = fixtures::ReadFile(path);
+    for (int32_t mode : {IO_READ_IMAGE_FILE, IO_READ_IMAGE_MEMORY}) {
+        std::vector<uint8_t> pixels(48 * 32 * 3, 0xA5);
+        Record record;
+        record->JpegFileName = path.c_str();
+        record->JpegBuffer = bytes.data();
+        record->JpegBufferSize = static_cast<int32_t>(bytes.size());
+        record->PixelBuffer = pixels.data();
+        record->PixelWidth = 48;
+        record->PixelHeight = 32;
+        CodecState &s = record->CodecState;
+        int32_t calls = 0;
+        CodecError result = CODEC_INTERRUPT_SUCCESS;
+        while (result == CODEC_INTERRUPT_SUCCESS && calls < 20) {
+            std::memset(s.Roi, 0, sizeof s.Roi);
+            s.InterruptRequest = 1;
+            result = CodecRead(&*record, mode);
+            ++calls;
+            if (result == CODEC_INTERRUPT_SUCCESS) {
+                // Left and top keep the MCU reached; right and bottom are its far pixel edge.
+                EXPECT_EQ(s.Roi[2], std::min((s.Roi[0] * 8 + 8) * 2, 48)) << calls;
+                EXPECT_EQ(s.Roi[3], std::min((s.Roi[1] * 8 + 8) * 2, 32)) << calls;
+                EXPECT_EQ(s.InterruptRequest, 0);
+            }
+        }
+        EXPECT_EQ(result, CODEC_SUCCESS) << mode;
+        EXPECT_EQ(calls, 6) << mode;
+        EXPECT_EQ(s.Stream.FileHandle, -1);
+        EXPECT_LT(MeanDifference(pixels, picture), 25.0) << mode;
+        EXPECT_EQ(pixels, ReadDirectly(path, bytes, mode, 48, 32)) << mode;
     }
 }
 

@@ -6,6 +6,7 @@
 #include "call_guard.h"
 #include "dispatch_table.h"
 #include "file_stream.h"
+#include "frame_buffers.h"
 #include "marker_reader.h"
 
 namespace rastrum {
@@ -15,23 +16,13 @@ namespace {
 // A component count this large cannot come from a frame header: the record has been damaged.
 constexpr int32_t kDamagedComponentCount = 256;
 
-void ReleasePlanes(CodecState &state) {
-    if (state.Planes != nullptr) {
-        std::free(state.Planes->Block);
-        std::free(state.Planes);
-        state.Planes = nullptr;
-    }
-}
-
 // Every buffer below is allocated only by the codec, so its pointer is sound even when a count
 // beside it is not; releasing it in every case keeps a damaged record from leaking.
 void ReleaseOwnedBuffers(CodecState &state) {
     std::free(state.Components);
     state.Components = nullptr;
     state.ComponentCount = 0;
-    std::free(state.CoefficientStore);
-    state.CoefficientStore = nullptr;
-    ReleasePlanes(state);
+    ReleaseFrameBuffers(state);
     std::free(state.RoiIndex);
     state.RoiIndex = nullptr;
     ReleaseScan(state.Scan);

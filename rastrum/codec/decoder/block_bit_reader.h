@@ -36,6 +36,28 @@ class BlockBitReader {
     // Appends whole bytes until more than 24 bits are held; plain data bytes are taken here,
     // 0xFF, the end of the buffer and a pending marker go through FillBits.
     int32_t Fill(int32_t wanted) {
+        if (count_ > 24) {
+            return 0;
+        }
+        // The usual case: the bytes needed (one to four) are buffered and none is 0xFF; they
+        // are appended at once.
+        if (count_ >= -7 && limit_ - pos_ >= 4) {
+            const int32_t bytes = (32 - count_) >> 3;
+            const uint32_t word = (uint32_t{pos_[0]} << 24) | (uint32_t{pos_[1]} << 16) |
+                                  (uint32_t{pos_[2]} << 8) | uint32_t{pos_[3]};
+            const int32_t bits = bytes * 8;
+            const uint32_t taken = static_cast<uint32_t>(uint64_t{word} >> (32 - bits));
+            // Bytes beyond the ones taken are made non-zero so that only taken 0xFF bytes
+            // (zero bytes of the complement) are found.
+            const uint32_t unused = static_cast<uint32_t>(~0ull << bits);
+            const uint32_t complement = ~taken | unused;
+            if (((complement - 0x01010101u) & ~complement & 0x80808080u) == 0) {
+                accumulator_ = (accumulator_ << bits) | taken;
+                pos_ += bytes;
+                count_ += bits;
+                return 0;
+            }
+        }
         while (count_ <= 24) {
             if (pos_ == limit_ || *pos_ == 0xFF) {
                 return FillThroughStream(wanted);
@@ -78,6 +100,12 @@ class BlockBitReader {
         }
         const uint32_t entry = table.Lookahead[Peek8()];
         if (entry == 0) {
+            // With 17 bits held the search from length 9 needs no refill on its way: it can
+            // run on the held bits here.
+            if (count_ >= 17) {
+                SearchHeld(table, symbol);
+                return 0;
+            }
             return SearchThroughStream(table, 9, symbol);
         }
         count_ -= static_cast<int32_t>(entry >> 16);
@@ -108,6 +136,25 @@ class BlockBitReader {
         const int32_t result = FillBits(stream_, wanted);
         Load();
         return result;
+    }
+
+    // The per-length search from length 9 on the next 17 held bits; a code that matches no
+    // length up to 16 takes 17 bits and decodes as symbol 0.
+    void SearchHeld(const HuffmanTable &table, int32_t &symbol) {
+        const int32_t next = static_cast<int32_t>(accumulator_ >> (count_ - 17)) & 0x1FFFF;
+        int32_t length = 9;
+        int32_t code = next >> 8;
+        while (length <= 16 && table.MaxCode[length] < code) {
+            ++length;
+            code = next >> (17 - length);
+        }
+        if (length > 16) {
+            count_ -= 17;
+            symbol = 0;
+            return;
+        }
+        count_ -= length;
+        symbol = table.Symbols[table.FirstSymbol[length] + code - table.MinCode[length]];
     }
 
     int32_t SearchThroughStream(const HuffmanTable &table, int32_t firstLength, int32_t &symbol) {

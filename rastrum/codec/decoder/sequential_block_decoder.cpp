@@ -28,9 +28,11 @@ int32_t DecodeCoefficients(BlockBitReader &reader, const HuffmanTable &dc, const
                 return result;
             }
         }
-        // Short codes whose value bits fit in the same 8 bits: one look-up gives all.
+        int32_t symbol = 0;
         if (reader.Count() >= 8) {
-            const int32_t fast = ac.FastLookup[reader.Peek8()];
+            const uint32_t next = reader.Peek8();
+            // Short codes whose value bits fit in the same 8 bits: one look-up gives all.
+            const int32_t fast = ac.FastLookup[next];
             if (fast != 0) {
                 reader.Drop(fast & 255);
                 const int32_t run = (fast >> 8) & 15;
@@ -48,10 +50,14 @@ int32_t DecodeCoefficients(BlockBitReader &reader, const HuffmanTable &dc, const
                 ++k;
                 continue;
             }
-        }
-        int32_t symbol = 0;
-        result = reader.Symbol(ac, symbol);
-        if (result != 0) {
+            const uint32_t entry = ac.Lookahead[next];
+            if (entry != 0) {
+                reader.Drop(static_cast<int32_t>(entry >> 16));
+                symbol = static_cast<int32_t>(entry & 0xFFFF);
+            } else if ((result = reader.Symbol(ac, symbol)) != 0) {
+                return result;
+            }
+        } else if ((result = reader.Symbol(ac, symbol)) != 0) {
             return result;
         }
         const int32_t run = symbol >> 4;

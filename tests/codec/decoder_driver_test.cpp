@@ -14,6 +14,7 @@
 #include "frame_buffers.h"
 #include "marker_reader.h"
 #include "support/jpeg_fixtures.h"
+#include "support/rastrum_decode.h"
 
 namespace {
 
@@ -301,6 +302,68 @@ TEST_F(DecoderDriver, EntropyReadPassesOverAThumbnailByItsLength) {
     EXPECT_EQ(CodecRead(&record, IO_READ_ENTROPY_FILE), CODEC_SUCCESS);
     EXPECT_EQ(record.JpegWidth, 16);
     CodecFree(&record);
+}
+
+TEST_F(DecoderDriver, SeparateComponentScansDecodeLikeTheReference) {
+    // A sequential file whose components come in three scans of their own.
+    const std::string script = fixtures::TempDirectory() + "/separate.scans";
+    const std::string text = "0;\n1;\n2;\n";
+    fixtures::WriteFile(script, Bytes(text.begin(), text.end()));
+    for (const char *sampling : {"1x1", "2x2"}) {
+        const std::string path = fixtures::EncodeWithCjpeg(
+            fixtures::MakeRichPicture(45, 27, 3), std::string("-sample ") + sampling +
+            " -scans '" + script + "'", "separate.jpg");
+        const fixtures::Picture reference = fixtures::DecodeWithDjpeg(path, "-dct int -nosmooth");
+        for (int mode : {IO_READ_IMAGE_MEMORY, IO_READ_IMAGE_FILE}) {
+            fixtures::DecodeRequest request;
+            request.ImageMode = mode;
+            const fixtures::DecodeResult decoded = fixtures::DecodeWithRastrum(path, request);
+            ASSERT_EQ(decoded.ImageResult, 0) << sampling << " " << mode;
+            const fixtures::Difference d =
+                fixtures::ComparePictures(fixtures::BgrToRgb(decoded.Output), reference);
+            EXPECT_LE(d.Largest, 6) << sampling << " " << mode;
+            EXPECT_LE(d.Mean, 0.8) << sampling << " " << mode;
+        }
+    }
+}
+
+TEST_F(DecoderDriver, InterruptedReadResumesWithoutReadingMarkersAgain) {
+    // 4:4:4, 32 x 16 pixels: eight MCUs, so eight calls when every call stops after one MCU.
+    const std::string path = fixtures::EncodeWithCjpeg(fixtures::MakeRichPicture(32, 16, 3),
+                                                       "-sample 1x1", "resume.jpg");
+    fixtures::DecodeRequest request;
+    const fixtures::DecodeResult whole = fixtures::DecodeWithRastrum(path, request);
+    ASSERT_EQ(whole.ImageResult, 0);
+
+    for (int32_t mode : {IO_READ_IMAGE_MEMORY, IO_READ_IMAGE_FILE}) {
+        Bytes jpeg = fixtures::ReadFile(path);
+        std::vector<uint8_t> pixels(32 * 16 * 3, 0);
+        CodecProperties record{};
+        CodecInit(&record);
+        record.JpegFileName = path.c_str();
+        record.JpegBuffer = jpeg.data();
+        record.JpegBufferSize = static_cast<int32_t>(jpeg.size());
+        record.PixelBuffer = pixels.data();
+        record.PixelWidth = 32;
+        record.PixelHeight = 16;
+        int calls = 0;
+        CodecError result = CODEC_INTERRUPT_SUCCESS;
+        while (result == CODEC_INTERRUPT_SUCCESS && calls < 20) {
+            std::fill(record.CodecState.Roi, record.CodecState.Roi + 4, 0);
+            record.CodecState.InterruptRequest = 1;
+            result = CodecRead(&record, mode);
+            ++calls;
+            if (result == CODEC_INTERRUPT_SUCCESS) {
+                EXPECT_NE(record.CodecState.Scan, nullptr) << mode;
+                EXPECT_EQ(record.CodecState.InterruptRequest, 0) << mode;
+            }
+        }
+        EXPECT_EQ(result, CODEC_SUCCESS) << mode;
+        EXPECT_EQ(calls, 8) << mode;
+        EXPECT_EQ(record.CodecState.Scan, nullptr) << mode;
+        EXPECT_EQ(pixels, whole.Output.Pixels) << mode;
+        CodecFree(&record);
+    }
 }
 
 } // namespace

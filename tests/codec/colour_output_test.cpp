@@ -425,6 +425,8 @@ TEST(ClipMcu, VisibleRectangleAndAddress) {
         {{0, 0, 0, 0}, 40, 20, 0, 0, 0, {0, 0, 16, 16}, 0},
         {{0, 0, 0, 0}, 40, 20, 2, 1, 0, {0, 0, 8, 4}, 16 * 120 + 32 * 3},
         {{0, 0, 0, 0}, 40, 20, 3, 0, 0, {0, 0, 0, 0}, 48 * 3},
+        // Rows stored bottom-up: picture row 0 is the buffer's last row, rows run upwards.
+        {{0, 0, 0, 0}, 40, -20, 1, 1, 0, {0, 0, 16, 4}, 19 * 120 - 16 * 120 + 16 * 3},
         {{16, 16, 32, 32}, 16, 16, 1, 1, 0, {0, 0, 16, 16}, 0},
         // Touching the region's corner is not outside it, but nothing of it is visible.
         {{16, 16, 32, 32}, 16, 16, 0, 0, 0, {0, 0, 0, 0}, -(16 * 48 + 16 * 3)},

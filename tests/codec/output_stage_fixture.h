@@ -107,12 +107,12 @@ struct OutputRecord {
         State.PixelColour = colour;
         State.PixelRowPadding = padding;
         State.PixelRowStride = height < 0 ? -rowBytes : rowBytes;
-        State.ColourConversionWanted =
-            colour == COLOUR_YCBCR || colour == COLOUR_GREY || State.JpegColour == COLOUR_RGB ||
-                    State.JpegColour == COLOUR_GREY || State.JpegColour == COLOUR_RGB_PLUS ||
-                    State.JpegColour == COLOUR_OTHER
-                ? 0
-                : 1;
+        // As the decoder set-up decides it: no conversion of RGB, grey, plain four-channel or
+        // unknown coded colour, nor into YCbCr or grey pixels.
+        const int coded = State.JpegColour;
+        const bool plain = coded == COLOUR_RGB || coded == COLOUR_GREY || coded == COLOUR_RGB_PLUS ||
+                           coded == COLOUR_OTHER || colour == COLOUR_YCBCR || colour == COLOUR_GREY;
+        State.ColourConversionWanted = plain ? 0 : 1;
     }
 
     // Byte `channel` of picture pixel (x, y), whichever way the rows run.

@@ -104,6 +104,36 @@ TEST(OutputEndToEnd, PixelColoursAndChannelCounts) {
     }
 }
 
+// A grey file whose one component declares sampling factors 2 x 2 (legal, and written by the
+// reference encoder on request) decodes like any grey file, sequential or progressive.
+TEST(OutputEndToEnd, GreyComponentWithSamplingFactors) {
+    if (!fixtures::ReferenceToolsAvailable()) {
+        GTEST_SKIP() << "cjpeg and djpeg are not installed";
+    }
+    for (const char *arguments : {"-quality 90 -grayscale -sample 2x2",
+                                  "-quality 90 -grayscale -sample 2x2 -progressive"}) {
+        const std::string path = MakeFile("grey_2x2", 45, 35, arguments, 1);
+        const Picture reference = fixtures::DecodeWithDjpeg(path, "-dct int");
+        for (const int channels : {1, 3}) {
+            DecodeRequest request;
+            request.PixelColour = channels == 1 ? COLOUR_GREY : COLOUR_BGR;
+            request.PixelChannels = channels;
+            const fixtures::DecodeResult decoded = fixtures::DecodeWithRastrum(path, request);
+            ASSERT_EQ(decoded.ImageResult, 0) << arguments;
+            Picture grey{decoded.Output.Width, decoded.Output.Height, 1, {}};
+            for (size_t i = 0; i < decoded.Output.Pixels.size(); i += channels) {
+                grey.Pixels.push_back(decoded.Output.Pixels[i]);
+                for (int k = 1; k < channels; ++k) {
+                    ASSERT_EQ(decoded.Output.Pixels[i + k], decoded.Output.Pixels[i]);
+                }
+            }
+            const fixtures::Difference d = fixtures::ComparePictures(grey, reference);
+            EXPECT_LE(d.Largest, kLargestAllowed) << arguments << " channels " << channels;
+            EXPECT_LE(d.Mean, kMeanAllowed) << arguments << " channels " << channels;
+        }
+    }
+}
+
 // A read of the codec interface with a region of interest and a row direction of our choosing.
 Picture DecodeRegion(const std::string &path, std::array<int, 4> roi, int upsamplingMode,
                      int direction, CodecError &result) {

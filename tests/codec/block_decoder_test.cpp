@@ -10,6 +10,8 @@
 
 #include "codec/entropy_stream_builder.h"
 #include "entropy_decoder.h"
+#include "file_stream.h"
+#include "support/jpeg_fixtures.h"
 
 using namespace entropy_test;
 
@@ -294,6 +296,47 @@ TEST(BlockDecoder, FfAtTheEndOfMemoryInputIsADataError) {
     Block block;
     EXPECT_EQ(rastrum::DecodeBlockPlain(stream, dc.Decode, ac.Decode, &predictor, block.data()),
               CODEC_DATA_ERROR);
+}
+
+TEST(BlockDecoder, FileInputIsReadThroughTheBufferAndEndingInsideDataIsAFileError) {
+    const TestTable dc = LuminanceDc();
+    const TestTable ac = LuminanceAc();
+    // A block holding a stuffed 0xFF, then two more; the file ends inside the third.
+    BitWriter writer;
+    writer.PutString("111110" "11111111");
+    writer.Coefficient(ac, 0, 255);
+    writer.Symbol(ac, 0x00);
+    writer.Coefficient(dc, 0, -9);
+    writer.Coefficient(ac, 3, 4);
+    writer.Symbol(ac, 0x00);
+    writer.Coefficient(dc, 0, 1000);
+    const std::string path = fixtures::TempDirectory() + "/entropy_cut.bin";
+    fixtures::WriteFile(path, writer.Bytes());
+
+    CodecStream stream;
+    std::memset(&stream, 0, sizeof stream);
+    stream.FileMode = 1;
+    stream.FileHandle = rastrum::OpenFileForReading(path.c_str());
+    ASSERT_GE(stream.FileHandle, 0);
+    stream.StreamStart = stream.FileBuffer;
+    stream.StreamPos = stream.FileBuffer + CODEC_FILE_BUFFER_SIZE; // empty: the first fill reads
+    stream.StreamEnd = stream.StreamPos;
+    stream.StreamCapacity = CODEC_FILE_BUFFER_SIZE;
+    int32_t predictor = 0;
+    Block block;
+    ASSERT_EQ(rastrum::DecodeBlockPlain(stream, dc.Decode, ac.Decode, &predictor, block.data()),
+              0);
+    EXPECT_EQ(block[0], 255);
+    EXPECT_EQ(block[1], 255);
+    // A refill that finds the file at its end fails, even when the bits of the symbol at hand
+    // were held: the data of a file never ends without a marker.
+    int32_t result = 0;
+    for (int i = 0; i < 3 && result == 0; ++i) {
+        result = rastrum::DecodeBlockPlain(stream, dc.Decode, ac.Decode, &predictor, block.data());
+    }
+    EXPECT_EQ(result, CODEC_FILE_ERROR);
+    EXPECT_EQ(stream.StreamByteCount, static_cast<int32_t>(writer.Bytes().size()));
+    EXPECT_TRUE(rastrum::CloseFile(stream.FileHandle));
 }
 
 TEST(BlockDecoder, SkipBlockWritesOnlyTheDcAndEndsWhereDecodeBlockEnds) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "rastrum.h"
+#include "scan_loops.h"
 #include "support/jpeg_fixtures.h"
 
 namespace {
@@ -30,20 +31,27 @@ std::string WriteScanScript(const std::string &name, const std::string &script) 
     return path;
 }
 
-// One codec record reading a JPEG file from memory: the parameters at construction, then
-// image reads into BGR pictures.
-class MemoryRecord {
+// One codec record reading a JPEG file from memory (or from the file itself): the parameters
+// at construction, then image reads into BGR pictures.
+class ReadRecord {
   public:
-    explicit MemoryRecord(const std::string &path) : bytes_(fixtures::ReadFile(path)) {
+    explicit ReadRecord(const std::string &path, bool fromFile = false)
+        : path_(path), bytes_(fixtures::ReadFile(path)), fromFile_(fromFile) {
         std::memset(&record_, 0, sizeof record_);
         EXPECT_EQ(CodecInit(&record_), 0);
-        record_.JpegBuffer = bytes_.data();
-        record_.JpegBufferSize = static_cast<int32_t>(bytes_.size());
-        EXPECT_EQ(CodecRead(&record_, IO_READ_PARAMETERS_MEMORY), 0);
+        if (fromFile_) {
+            record_.JpegFileName = path_.c_str();
+        } else {
+            record_.JpegBuffer = bytes_.data();
+            record_.JpegBufferSize = static_cast<int32_t>(bytes_.size());
+        }
+        EXPECT_EQ(CodecRead(&record_, fromFile_ ? IO_READ_PARAMETERS_FILE
+                                                : IO_READ_PARAMETERS_MEMORY),
+                  0);
     }
-    MemoryRecord(const MemoryRecord &) = delete;
-    MemoryRecord &operator=(const MemoryRecord &) = delete;
-    ~MemoryRecord() { EXPECT_EQ(CodecFree(&record_), 0); }
+    ReadRecord(const ReadRecord &) = delete;
+    ReadRecord &operator=(const ReadRecord &) = delete;
+    ~ReadRecord() { EXPECT_EQ(CodecFree(&record_), 0); }
 
     CodecState &State() { return record_.CodecState; }
     int Width() const { return record_.JpegWidth; }
@@ -60,7 +68,7 @@ class MemoryRecord {
         record_.PixelHeight = height;
         record_.PixelChannels = 3;
         record_.PixelColour = COLOUR_BGR;
-        return CodecRead(&record_, IO_READ_IMAGE_MEMORY);
+        return CodecRead(&record_, fromFile_ ? IO_READ_IMAGE_FILE : IO_READ_IMAGE_MEMORY);
     }
 
     CodecError ReadRegion(Picture &out, int left, int top, int right, int bottom) {
@@ -73,12 +81,14 @@ class MemoryRecord {
     }
 
   private:
+    std::string path_;
     std::vector<uint8_t> bytes_;
+    bool fromFile_;
     CodecProperties record_;
 };
 
 Picture WholeImage(const std::string &path) {
-    MemoryRecord record(path);
+    ReadRecord record(path);
     Picture whole;
     EXPECT_EQ(record.Read(whole, record.Width(), record.Height()), 0);
     return whole;
@@ -148,32 +158,58 @@ std::vector<ComponentCoefficients> ReferenceCoefficients(std::vector<uint8_t> &j
 
 } // namespace
 
-TEST(ScanLoops, InterruptedDecodeStopsAfterEveryMcuAndResumesWhereItStopped) {
+TEST(ScanLoops, InterruptedDecodeStopsAtEveryCheckPointAndResumesWhereItStopped) {
     if (!fixtures::ReferenceToolsAvailable()) {
         GTEST_SKIP() << "cjpeg and djpeg are needed";
     }
-    // 32 x 32 pixels at 4:2:0: 2 x 2 MCUs, no output lags.
-    const std::string path = MakeJpeg("interrupt_2x2", 32, 32, 3, "-quality 90");
-    const Picture whole = WholeImage(path);
-    MemoryRecord record(path);
-    Picture picture;
-    const struct {
+    struct Call {
         CodecError result;
-        int left;
+        int left; // the position reported in Roi's left and top
         int top;
-    } calls[] = {{1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {0, 0, 0}};
-    for (const auto &call : calls) {
-        record.State().InterruptRequest = 1;
-        for (int32_t &edge : record.State().Roi) {
-            edge = 0;
+    };
+    const struct {
+        const char *name;
+        int width;
+        int height;
+        const char *arguments;
+        int upsampling;
+        std::vector<Call> calls;
+    } cases[] = {
+        // 2 x 2 MCUs without output lags: a stop after every MCU.
+        {"interrupt_420", 32, 32, "-quality 90", 0, {{1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {0, 0, 0}}},
+        // 4:2:2 with smoothing (a column lag): no check point at column 0, the flush of each
+        // row reports the row's last MCU.
+        {"interrupt_422_lag", 32, 16, "-quality 90 -sample 2x1", 1,
+         {{1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {0, 0, 0}}},
+        // 4:2:0 with smoothing (both lags): nothing in row 0 but its flush, then one MCU late.
+        {"interrupt_420_lag", 32, 32, "-quality 90", 1,
+         {{1, 1, -1}, {1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {0, 0, 0}}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = MakeJpeg(c.name, c.width, c.height, 3, c.arguments);
+        Picture whole;
+        {
+            ReadRecord record(path);
+            record.State().UpsamplingMode = c.upsampling;
+            ASSERT_EQ(record.Read(whole, c.width, c.height), 0);
         }
-        ASSERT_EQ(record.Read(picture, 32, 32), call.result);
-        if (call.result == 1) {
-            EXPECT_EQ(record.State().Roi[0], call.left);
-            EXPECT_EQ(record.State().Roi[1], call.top);
+        ReadRecord record(path);
+        record.State().UpsamplingMode = c.upsampling;
+        Picture picture;
+        for (const Call &call : c.calls) {
+            record.State().InterruptRequest = 1;
+            for (int32_t &edge : record.State().Roi) {
+                edge = 0;
+            }
+            ASSERT_EQ(record.Read(picture, c.width, c.height), call.result);
+            if (call.result == 1) {
+                EXPECT_EQ(record.State().Roi[0], call.left);
+                EXPECT_EQ(record.State().Roi[1], call.top);
+            }
         }
+        EXPECT_EQ(picture.Pixels, whole.Pixels);
     }
-    EXPECT_EQ(picture.Pixels, whole.Pixels);
 }
 
 TEST(ScanLoops, RegionReadsMatchTheWholeImageAndLaterReadsJumpThroughTheIndex) {
@@ -183,7 +219,7 @@ TEST(ScanLoops, RegionReadsMatchTheWholeImageAndLaterReadsJumpThroughTheIndex) {
     // 64 x 64 at 4:2:0: 4 x 4 MCUs of 16 x 16.
     const std::string path = MakeJpeg("region_4x4", 64, 64, 3, "-quality 90");
     const Picture whole = WholeImage(path);
-    MemoryRecord record(path);
+    ReadRecord record(path);
     Picture region;
     ASSERT_EQ(record.ReadRegion(region, 16, 16, 32, 32), 2);
     EXPECT_EQ(region.Pixels, Crop(whole, 16, 16, 32, 32).Pixels);
@@ -203,6 +239,14 @@ TEST(ScanLoops, RegionReadsMatchTheWholeImageAndLaterReadsJumpThroughTheIndex) {
     }
     ASSERT_EQ(record.ReadRegion(region, 40, 32, 64, 48), 2);
     EXPECT_EQ(region.Pixels, Crop(whole, 40, 32, 64, 48).Pixels);
+
+    // From the file, the index holds byte counts from the file's start.
+    ReadRecord file(path, true);
+    ASSERT_EQ(file.ReadRegion(region, 40, 32, 64, 48), 2);
+    EXPECT_EQ(region.Pixels, Crop(whole, 40, 32, 64, 48).Pixels);
+    ASSERT_EQ(file.ReadRegion(region, 0, 16, 24, 32), 2);
+    EXPECT_EQ(region.Pixels, Crop(whole, 0, 16, 24, 32).Pixels);
+    EXPECT_EQ(file.State().RoiIndex[1].Position, index[1].Position);
 }
 
 TEST(ScanLoops, ProgressiveRegionReadsShowTheStoreOnceTheImageIsComplete) {
@@ -211,7 +255,7 @@ TEST(ScanLoops, ProgressiveRegionReadsShowTheStoreOnceTheImageIsComplete) {
     }
     const std::string path = MakeJpeg("progressive_region", 64, 48, 3, "-quality 90 -progressive");
     const Picture whole = WholeImage(path);
-    MemoryRecord record(path);
+    ReadRecord record(path);
     Picture region;
     ASSERT_EQ(record.ReadRegion(region, 16, 16, 32, 32), 2);
     EXPECT_EQ(region.Pixels, Crop(whole, 16, 16, 32, 32).Pixels);
@@ -261,7 +305,7 @@ TEST(ScanLoops, RawCoefficientPlanesHoldTheQuantisedBlocks) {
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         const std::string path = MakeJpeg(c.name, c.width, c.height, c.channels, c.arguments);
-        MemoryRecord record(path);
+        ReadRecord record(path);
         const std::vector<ComponentCoefficients> reference =
             ReferenceCoefficients(record.Bytes());
         CodecState &state = record.State();
@@ -300,4 +344,120 @@ TEST(ScanLoops, RawCoefficientPlanesHoldTheQuantisedBlocks) {
             EXPECT_EQ(differences, 0) << "component " << j;
         }
     }
+}
+
+namespace {
+
+// A frame of three components (2 x 2, 1 x 1, 1 x 1) and a scan over the first `count`
+// components, prepared by hand for the loops' fit checks.
+struct HandMadeScan {
+    HandMadeScan(int count, int hSampling, int vSampling) {
+        std::memset(&state, 0, sizeof state);
+        for (int j = 0; j < 4; ++j) {
+            frame[j] = FrameComponent{j + 1, hSampling, vSampling, 0};
+        }
+        state.Components = frame;
+        state.ComponentCount = 3;
+        state.MaxHSampling = hSampling;
+        state.MaxVSampling = vSampling;
+        state.JpegWidth = 64;
+        state.JpegHeight = 64;
+        state.McusPerRow = 2;
+        state.McusPerColumn = 2;
+        state.QuantTables[0].Entries = state.QuantTables[0].Area;
+        state.CoefficientStore = store.data();
+        state.RoiIndex = index.data();
+        scan.ScanComponentCount = count;
+        for (int c = 0; c < 8; ++c) {
+            components[c] = ScanComponent{c % 3, hSampling, vSampling, &table, &table,
+                                          &state.QuantTables[0]};
+        }
+        scan.Components = components;
+    }
+    CodecState state;
+    FrameComponent frame[4];
+    ScanComponent components[8];
+    HuffmanTable table{};
+    ScanHeader scan{};
+    std::vector<int16_t> store = std::vector<int16_t>(64 * 64 * 4, 0);
+    std::vector<RoiIndexEntry> index = std::vector<RoiIndexEntry>(ROI_INDEX_ENTRIES);
+};
+
+} // namespace
+
+// Whatever a stream declares, no loop uses more than four predictors or more than the 11
+// blocks of the work area: such scans are refused before any block is decoded.
+TEST(ScanLoops, ScansThatDoNotFitThePredictorsOrTheWorkAreaAreRefused) {
+    const struct {
+        const char *what;
+        int count;
+        int sampling;
+        bool progressive;
+    } cases[] = {
+        {"five components in a scan", 5, 1, false},
+        {"twelve blocks per MCU", 3, 2, false},
+        {"twelve blocks per stored MCU", 1, 2, true},
+        {"no component", 0, 1, false},
+    };
+    for (const auto &c : cases) {
+        HandMadeScan hand(c.count, c.sampling, c.sampling);
+        if (c.progressive) {
+            hand.state.Progressive = 1;
+            EXPECT_EQ(rastrum::DecodeProgressiveScan(hand.state, hand.scan, 1), CODEC_DATA_ERROR)
+                << c.what;
+            EXPECT_EQ(rastrum::DecodeProgressiveRoi(hand.state, hand.scan, 1), CODEC_DATA_ERROR)
+                << c.what;
+        } else {
+            EXPECT_EQ(rastrum::DecodeSequentialScan(hand.state, hand.scan, 1), CODEC_DATA_ERROR)
+                << c.what;
+        }
+    }
+}
+
+TEST(RoiIndex, EntriesRoundTripTheStreamStateAndStayInsideTheIndex) {
+    HandMadeScan hand(1, 1, 1);
+    std::vector<uint8_t> jpeg(1000, 0);
+    CodecState &state = hand.state;
+    CodecStream &stream = state.Stream;
+    state.JpegBuffer = jpeg.data();
+    stream.StreamStart = jpeg.data();
+    stream.StreamEnd = jpeg.data() + jpeg.size();
+    stream.StreamCapacity = 1000;
+    stream.StreamPos = jpeg.data() + 321;
+    stream.StreamByteCount = 321;
+    stream.StreamBytesLeft = 679;
+    stream.BitAccumulator = 0x123456789ABCDEFull;
+    stream.BitCount = 13;
+    stream.PendingMarker = 0xD3;
+    hand.scan.DcPredictor[0] = -5;
+    hand.scan.DcPredictor[3] = 700;
+    rastrum::SaveRoiEntry(state, hand.scan, 7);
+    EXPECT_EQ(state.RoiIndex[7].Position, 321); // an offset from the buffer's start
+
+    // Move everything on, then jump back.
+    stream.StreamPos = jpeg.data() + 900;
+    stream.StreamByteCount = 900;
+    stream.StreamBytesLeft = 100;
+    stream.BitAccumulator = 0;
+    stream.BitCount = 0;
+    stream.PendingMarker = 0;
+    hand.scan.DcPredictor[0] = 0;
+    hand.scan.DcPredictor[3] = 0;
+    ASSERT_EQ(rastrum::RestoreRoiEntry(state, hand.scan, 7), 0);
+    EXPECT_EQ(stream.StreamPos, jpeg.data() + 321);
+    EXPECT_EQ(stream.StreamByteCount, 321);
+    EXPECT_EQ(stream.StreamBytesLeft, 679);
+    EXPECT_EQ(stream.StreamEnd, jpeg.data() + jpeg.size());
+    EXPECT_EQ(stream.BitAccumulator, 0x123456789ABCDEFull);
+    EXPECT_EQ(stream.BitCount, 13);
+    EXPECT_EQ(stream.PendingMarker, 0xD3);
+    EXPECT_EQ(hand.scan.DcPredictor[0], -5);
+    EXPECT_EQ(hand.scan.DcPredictor[3], 700);
+
+    // Rows outside the index's 8192 entries are never written or read.
+    rastrum::SaveRoiEntry(state, hand.scan, ROI_INDEX_ENTRIES);
+    rastrum::SaveRoiEntry(state, hand.scan, -1);
+    EXPECT_EQ(rastrum::RestoreRoiEntry(state, hand.scan, ROI_INDEX_ENTRIES), CODEC_FILE_ERROR);
+    state.RoiIndex[8].Position = -1;
+    EXPECT_EQ(rastrum::RestoreRoiEntry(state, hand.scan, 8), CODEC_FILE_ERROR);
 }

@@ -119,17 +119,21 @@ TEST(BlockDecoder, DcDifferenceExtensionAndPrediction) {
     const TestTable ac = LuminanceAc();
     // Category 3 with bits 010 is -5, category 3 with 110 is +6, category 0 is no change.
     BitWriter writer;
-    writer.PutString("100" "010" "1010");
-    writer.PutString("100" "110" "1010");
-    writer.PutString("00" "1010");
+    writer.PutString("100"
+                     "010"
+                     "1010");
+    writer.PutString("100"
+                     "110"
+                     "1010");
+    writer.PutString("00"
+                     "1010");
     writer.Pad();
     CodecStream stream = MemoryStream(writer.Bytes());
     int32_t predictor = 10;
     Block block;
     const int32_t expected[] = {5, 11, 11};
     for (int32_t value : expected) {
-        ASSERT_EQ(rastrum::DecodeBlockPlain(stream, dc.Decode, ac.Decode, &predictor,
-                                            block.data()),
+        ASSERT_EQ(rastrum::DecodeBlockPlain(stream, dc.Decode, ac.Decode, &predictor, block.data()),
                   0);
         EXPECT_EQ(predictor, value);
         EXPECT_EQ(block[0], value);
@@ -157,8 +161,7 @@ TEST(BlockDecoder, PredictorWrapsAt16Bits) {
         CodecStream stream = MemoryStream(writer.Bytes());
         int32_t predictor = c.start;
         Block block;
-        ASSERT_EQ(rastrum::DecodeBlockPlain(stream, dc.Decode, ac.Decode, &predictor,
-                                            block.data()),
+        ASSERT_EQ(rastrum::DecodeBlockPlain(stream, dc.Decode, ac.Decode, &predictor, block.data()),
                   0);
         EXPECT_EQ(predictor, c.result) << c.start;
         EXPECT_EQ(block[0], c.result) << c.start;
@@ -170,21 +173,20 @@ TEST(BlockDecoder, AcRunsZeroRunsEndOfBlockAndARunPast63) {
     const TestTable ac = LuminanceAc();
     BitWriter writer;
     writer.Symbol(dc, 0);
-    writer.Coefficient(ac, 0, 3);    // k 1
-    writer.Coefficient(ac, 2, -1);   // k 4
-    writer.Symbol(ac, 0xF0);         // k 5..20 skipped
-    writer.Symbol(ac, 0xF0);         // k 21..36 skipped
-    writer.Coefficient(ac, 5, 200);  // k 42
-    writer.Coefficient(ac, 15, -7);  // k 58
-    writer.Coefficient(ac, 15, 1);   // k 59 + 15 = 74: lands on coefficient 63, block ends
-    writer.Symbol(dc, 0);            // next block: EOB straight away
+    writer.Coefficient(ac, 0, 3);   // k 1
+    writer.Coefficient(ac, 2, -1);  // k 4
+    writer.Symbol(ac, 0xF0);        // k 5..20 skipped
+    writer.Symbol(ac, 0xF0);        // k 21..36 skipped
+    writer.Coefficient(ac, 5, 200); // k 42
+    writer.Coefficient(ac, 15, -7); // k 58
+    writer.Coefficient(ac, 15, 1);  // k 59 + 15 = 74: lands on coefficient 63, block ends
+    writer.Symbol(dc, 0);           // next block: EOB straight away
     writer.Symbol(ac, 0x00);
     writer.Pad();
     CodecStream stream = MemoryStream(writer.Bytes());
     int32_t predictor = 0;
     Block block;
-    ASSERT_EQ(rastrum::DecodeBlockPlain(stream, dc.Decode, ac.Decode, &predictor, block.data()),
-              0);
+    ASSERT_EQ(rastrum::DecodeBlockPlain(stream, dc.Decode, ac.Decode, &predictor, block.data()), 0);
     Block expected{};
     expected[rastrum::kZigZagToNatural[1]] = 3;
     expected[rastrum::kZigZagToNatural[4]] = -1;
@@ -193,8 +195,7 @@ TEST(BlockDecoder, AcRunsZeroRunsEndOfBlockAndARunPast63) {
     expected[63] = 1;
     EXPECT_EQ(block, expected);
     // The run past 63 ended the block: the next block starts at the right bit.
-    ASSERT_EQ(rastrum::DecodeBlockPlain(stream, dc.Decode, ac.Decode, &predictor, block.data()),
-              0);
+    ASSERT_EQ(rastrum::DecodeBlockPlain(stream, dc.Decode, ac.Decode, &predictor, block.data()), 0);
     EXPECT_EQ(block, Block{});
     EXPECT_EQ(stream.StreamByteCount, static_cast<int32_t>(writer.Bytes().size()));
 }
@@ -204,7 +205,8 @@ TEST(BlockDecoder, StuffedFfBytesAreDataAndCountAsTaken) {
     const TestTable ac = LuminanceAc();
     // Category 8 (111110) with value 255 (11111111) followed by 1 bits: the bytes hold 0xFF.
     BitWriter writer;
-    writer.PutString("111110" "11111111");
+    writer.PutString("111110"
+                     "11111111");
     writer.Coefficient(ac, 0, 255);
     writer.Symbol(ac, 0x00);
     writer.Pad();
@@ -213,8 +215,7 @@ TEST(BlockDecoder, StuffedFfBytesAreDataAndCountAsTaken) {
     CodecStream stream = MemoryStream(bytes);
     int32_t predictor = 0;
     Block block;
-    ASSERT_EQ(rastrum::DecodeBlockPlain(stream, dc.Decode, ac.Decode, &predictor, block.data()),
-              0);
+    ASSERT_EQ(rastrum::DecodeBlockPlain(stream, dc.Decode, ac.Decode, &predictor, block.data()), 0);
     EXPECT_EQ(block[0], 255);
     EXPECT_EQ(block[1], 255);
     EXPECT_EQ(stream.PendingMarker, 0);
@@ -225,11 +226,11 @@ TEST(BlockDecoder, MarkerInsideDataStopsTheBlockAndLaterBlocksStayZero) {
     const TestTable dc = LuminanceDc();
     const TestTable ac = LuminanceAc();
     BitWriter writer;
-    writer.Coefficient(dc, 0, 20);     // DC difference 20
-    writer.Coefficient(ac, 0, 9);      // k 1
-    writer.Coefficient(ac, 1, -4);     // k 3
-    writer.Marker(0xD9);               // the data ends inside the block
-    writer.RawByte(0x12);              // bytes after the marker are never read
+    writer.Coefficient(dc, 0, 20); // DC difference 20
+    writer.Coefficient(ac, 0, 9);  // k 1
+    writer.Coefficient(ac, 1, -4); // k 3
+    writer.Marker(0xD9);           // the data ends inside the block
+    writer.RawByte(0x12);          // bytes after the marker are never read
     for (const Decoder &decoder : kDecoders) {
         CodecStream stream = MemoryStream(writer.Bytes());
         int32_t predictor = 100;
@@ -246,8 +247,7 @@ TEST(BlockDecoder, MarkerInsideDataStopsTheBlockAndLaterBlocksStayZero) {
         for (int i = 0; i < 3; ++i) {
             Block later;
             later.fill(77);
-            ASSERT_EQ(decoder.Routine(stream, dc.Decode, ac.Decode, &predictor, later.data()),
-                      0);
+            ASSERT_EQ(decoder.Routine(stream, dc.Decode, ac.Decode, &predictor, later.data()), 0);
             EXPECT_EQ(predictor, 120) << decoder.Name;
             if (decoder.Routine == rastrum::DecodeBlockPlain) {
                 EXPECT_EQ(later, Block{});
@@ -268,15 +268,13 @@ TEST(BlockDecoder, ExhaustedMemoryInputReadsZeroBits) {
     CodecStream stream = MemoryStream(writer.Bytes());
     int32_t predictor = 0;
     Block block;
-    ASSERT_EQ(rastrum::DecodeBlockPlain(stream, dc.Decode, ac.Decode, &predictor, block.data()),
-              0);
+    ASSERT_EQ(rastrum::DecodeBlockPlain(stream, dc.Decode, ac.Decode, &predictor, block.data()), 0);
     EXPECT_EQ(block[0], 6);
     // Nothing left: zero bits decode as DC category 0 ("00") and AC 0/1 ("00") with value bit 0,
     // so every AC coefficient becomes -1 and the bit count keeps falling.
     for (int round = 0; round < 2; ++round) {
         const int32_t before = stream.BitCount;
-        ASSERT_EQ(rastrum::DecodeBlockPlain(stream, dc.Decode, ac.Decode, &predictor,
-                                            block.data()),
+        ASSERT_EQ(rastrum::DecodeBlockPlain(stream, dc.Decode, ac.Decode, &predictor, block.data()),
                   0);
         EXPECT_EQ(block[0], 6);
         for (int i = 1; i < 64; ++i) {
@@ -303,7 +301,8 @@ TEST(BlockDecoder, FileInputIsReadThroughTheBufferAndEndingInsideDataIsAFileErro
     const TestTable ac = LuminanceAc();
     // A block holding a stuffed 0xFF, then two more; the file ends inside the third.
     BitWriter writer;
-    writer.PutString("111110" "11111111");
+    writer.PutString("111110"
+                     "11111111");
     writer.Coefficient(ac, 0, 255);
     writer.Symbol(ac, 0x00);
     writer.Coefficient(dc, 0, -9);
@@ -324,8 +323,7 @@ TEST(BlockDecoder, FileInputIsReadThroughTheBufferAndEndingInsideDataIsAFileErro
     stream.StreamCapacity = CODEC_FILE_BUFFER_SIZE;
     int32_t predictor = 0;
     Block block;
-    ASSERT_EQ(rastrum::DecodeBlockPlain(stream, dc.Decode, ac.Decode, &predictor, block.data()),
-              0);
+    ASSERT_EQ(rastrum::DecodeBlockPlain(stream, dc.Decode, ac.Decode, &predictor, block.data()), 0);
     EXPECT_EQ(block[0], 255);
     EXPECT_EQ(block[1], 255);
     // A refill that finds the file at its end fails, even when the bits of the symbol at hand
@@ -372,9 +370,9 @@ TEST(BlockDecoder, SkipBlockWritesOnlyTheDcAndEndsWhereDecodeBlockEnds) {
         if (b < 20) {
             EXPECT_EQ(scratch[0], block[0]) << b;
         }
-        EXPECT_TRUE(std::all_of(scratch.begin() + 1, scratch.end(),
-                                [](int16_t v) { return v == 55; }))
-            << b;
+        EXPECT_TRUE(std::all_of(scratch.begin() + 1, scratch.end(), [](int16_t v) {
+            return v == 55;
+        })) << b;
         EXPECT_EQ(skipped.StreamByteCount, decoded.StreamByteCount) << b;
         EXPECT_EQ(skipped.BitCount, decoded.BitCount) << b;
         EXPECT_EQ(skipped.PendingMarker, decoded.PendingMarker) << b;
@@ -410,8 +408,8 @@ TEST(BlockDecoder, AgreesWithTheStreamLevelReaderOnValidAndDamagedData) {
                 for (int k = 1; k < 64; ++k) {
                     if (random() % static_cast<uint32_t>(density) == 0) {
                         const int32_t size = 1 + static_cast<int32_t>(random() % 10);
-                        int32_t value = (1 << (size - 1)) +
-                                        static_cast<int32_t>(random() % (1u << (size - 1)));
+                        int32_t value =
+                            (1 << (size - 1)) + static_cast<int32_t>(random() % (1u << (size - 1)));
                         block[rastrum::kZigZagToNatural[k]] =
                             static_cast<int16_t>(random() % 2 ? value : -value);
                     }
@@ -433,8 +431,8 @@ TEST(BlockDecoder, AgreesWithTheStreamLevelReaderOnValidAndDamagedData) {
             for (int b = 0; b < 45; ++b) {
                 Block fastBlock{};
                 Block referenceBlock{};
-                const int32_t fastResult = decoder.Routine(fast, dc.Decode, ac.Decode,
-                                                           &fastPredictor, fastBlock.data());
+                const int32_t fastResult =
+                    decoder.Routine(fast, dc.Decode, ac.Decode, &fastPredictor, fastBlock.data());
                 const int32_t referenceResult =
                     ReferenceBlock(reference, dc.Decode, ac.Decode, &referencePredictor,
                                    referenceBlock.data(), keep);

@@ -15,7 +15,9 @@ namespace {
 
 using Block = std::array<int16_t, 64>;
 
-int Natural(int zigzag) { return rastrum::kZigZagToNatural[zigzag]; }
+int Natural(int zigzag) {
+    return rastrum::kZigZagToNatural[zigzag];
+}
 
 // An AC table of progressive symbols: end-of-band runs r/0, zero runs, and r/s for small s.
 TestTable ProgressiveAcTable() {
@@ -49,7 +51,8 @@ TEST(ProgressiveBlocks, DcFirstShiftsThePredictionAndRefineAddsItsBit) {
     BitWriter writer;
     writer.Coefficient(dc, 0, -3); // first pass, Al 2: predictor 10 - 3 = 7, stored 28
     writer.Coefficient(dc, 0, 5);  // next block: 12, stored 48
-    writer.PutString("1" "0");     // refinement bits at Al 1 for both blocks
+    writer.PutString("1"
+                     "0"); // refinement bits at Al 1 for both blocks
     writer.Pad();
     CodecStream stream = MemoryStream(writer.Bytes());
     const ScanHeader first = Band(0, 0, 0, 2);
@@ -115,15 +118,21 @@ TEST(ProgressiveBlocks, AcRefinementCorrectsNonZeroCoefficientsAndPlacesNewOnes)
     // Block 0: new +1 after one zero (run 1), passing k 1 (bit 1) and k 3 (bit 0); then EOB,
     // and the rest of the band corrects k 10 (bit 1).
     writer.Symbol(ac, 0x11);
-    writer.PutString("1" "1" "0");
+    writer.PutString("1"
+                     "1"
+                     "0");
     writer.Symbol(ac, 0x00);
     writer.PutString("1");
     // Blocks 1 and 2: EOB1 with bit 0, a run of two blocks: only the correction bits of their
     // non-zero coefficients (k 1, k 3, k 10) follow.
     writer.Symbol(ac, 0x10);
     writer.PutString("0");
-    writer.PutString("1" "1" "0");
-    writer.PutString("0" "1" "1");
+    writer.PutString("1"
+                     "1"
+                     "0");
+    writer.PutString("0"
+                     "1"
+                     "1");
     writer.Pad();
     CodecStream stream = MemoryStream(writer.Bytes());
     const ScanHeader scan = Band(1, 63, 1, 0);

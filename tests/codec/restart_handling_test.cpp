@@ -18,8 +18,7 @@ using Block = std::array<int16_t, 64>;
 // Six one-block MCUs on a 3 x 2 grid with a restart interval of `interval`; the DC values are
 // coded as differences from the prediction, which restarts at 0 after every interval.  The
 // marker after interval m is RST(m mod 8), or RST0 every time.
-std::vector<uint8_t> RestartStream(const std::vector<int32_t> &dc, int32_t interval,
-                                   bool allRst0) {
+std::vector<uint8_t> RestartStream(const std::vector<int32_t> &dc, int32_t interval, bool allRst0) {
     const TestTable dcTable = LuminanceDc();
     const TestTable acTable = LuminanceAc();
     BitWriter writer;
@@ -58,9 +57,8 @@ Decoded DecodeGrid(std::vector<uint8_t> bytes, int32_t interval) {
     for (int32_t row = 0; row < 2 && decoded.Result == 0; ++row) {
         for (int32_t column = 0; column < 3; ++column) {
             Block block{};
-            if ((decoded.Result = rastrum::DecodeBlockPlain(stream, dc.Decode, ac.Decode,
-                                                            &scan.DcPredictor[0],
-                                                            block.data())) != 0) {
+            if ((decoded.Result = rastrum::DecodeBlockPlain(
+                     stream, dc.Decode, ac.Decode, &scan.DcPredictor[0], block.data())) != 0) {
                 break;
             }
             decoded.Blocks.push_back(block);

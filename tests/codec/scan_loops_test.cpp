@@ -45,9 +45,9 @@ class ReadRecord {
             record_.JpegBuffer = bytes_.data();
             record_.JpegBufferSize = static_cast<int32_t>(bytes_.size());
         }
-        EXPECT_EQ(CodecRead(&record_, fromFile_ ? IO_READ_PARAMETERS_FILE
-                                                : IO_READ_PARAMETERS_MEMORY),
-                  0);
+        EXPECT_EQ(
+            CodecRead(&record_, fromFile_ ? IO_READ_PARAMETERS_FILE : IO_READ_PARAMETERS_MEMORY),
+            0);
     }
     ReadRecord(const ReadRecord &) = delete;
     ReadRecord &operator=(const ReadRecord &) = delete;
@@ -111,8 +111,8 @@ struct ComponentCoefficients {
     std::vector<int16_t> Blocks;
 };
 
-int CollectCoefficients(short *coefficients, tjregion array, tjregion plane, int component,
-                        int, tjtransform *transform) {
+int CollectCoefficients(short *coefficients, tjregion array, tjregion plane, int component, int,
+                        tjtransform *transform) {
     auto &all = *static_cast<std::vector<ComponentCoefficients> *>(transform->data);
     if (all.size() <= size_t(component)) {
         all.resize(component + 1);
@@ -147,8 +147,7 @@ std::vector<ComponentCoefficients> ReferenceCoefficients(std::vector<uint8_t> &j
     transform.customFilter = CollectCoefficients;
     unsigned char *output = nullptr;
     unsigned long outputSize = 0;
-    EXPECT_EQ(tjTransform(handle, jpeg.data(), jpeg.size(), 1, &output, &outputSize, &transform,
-                          0),
+    EXPECT_EQ(tjTransform(handle, jpeg.data(), jpeg.size(), 1, &output, &outputSize, &transform, 0),
               0)
         << tjGetErrorStr2(handle);
     tjFree(output);
@@ -179,10 +178,18 @@ TEST(ScanLoops, InterruptedDecodeStopsAtEveryCheckPointAndResumesWhereItStopped)
         {"interrupt_420", 32, 32, "-quality 90", 0, {{1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {0, 0, 0}}},
         // 4:2:2 with smoothing (a column lag): no check point at column 0, the flush of each
         // row reports the row's last MCU.
-        {"interrupt_422_lag", 32, 16, "-quality 90 -sample 2x1", 1,
+        {"interrupt_422_lag",
+         32,
+         16,
+         "-quality 90 -sample 2x1",
+         1,
          {{1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {0, 0, 0}}},
         // 4:2:0 with smoothing (both lags): nothing in row 0 but its flush, then one MCU late.
-        {"interrupt_420_lag", 32, 32, "-quality 90", 1,
+        {"interrupt_420_lag",
+         32,
+         32,
+         "-quality 90",
+         1,
          {{1, 1, -1}, {1, 0, 0}, {1, 1, 0}, {1, 0, 1}, {0, 0, 0}}},
     };
     for (const auto &c : cases) {
@@ -306,8 +313,7 @@ TEST(ScanLoops, RawCoefficientPlanesHoldTheQuantisedBlocks) {
         SCOPED_TRACE(c.name);
         const std::string path = MakeJpeg(c.name, c.width, c.height, c.channels, c.arguments);
         ReadRecord record(path);
-        const std::vector<ComponentCoefficients> reference =
-            ReferenceCoefficients(record.Bytes());
+        const std::vector<ComponentCoefficients> reference = ReferenceCoefficients(record.Bytes());
         CodecState &state = record.State();
         ASSERT_EQ(int(reference.size()), state.ComponentCount);
 
@@ -369,8 +375,8 @@ struct HandMadeScan {
         state.RoiIndex = index.data();
         scan.ScanComponentCount = count;
         for (int c = 0; c < 8; ++c) {
-            components[c] = ScanComponent{c % 3, hSampling, vSampling, &table, &table,
-                                          &state.QuantTables[0]};
+            components[c] =
+                ScanComponent{c % 3, hSampling, vSampling, &table, &table, &state.QuantTables[0]};
         }
         scan.Components = components;
     }

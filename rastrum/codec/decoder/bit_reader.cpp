@@ -84,8 +84,8 @@ int32_t DecodeSymbolFrom(CodecStream &stream, const HuffmanTable &table, int32_t
         ++length;
     }
     // A code longer than 16 bits matches nothing: it decodes as symbol 0 after 17 bits.
-    symbol = length > 16 ? 0
-                         : table.Symbols[table.FirstSymbol[length] + code - table.MinCode[length]];
+    symbol =
+        length > 16 ? 0 : table.Symbols[table.FirstSymbol[length] + code - table.MinCode[length]];
     return 0;
 }
 

@@ -81,7 +81,7 @@ class BlockBitReader {
     // Removes the next n bits (1..16); bits missing after exhausted input read as 0.
     uint32_t Get(int32_t n) {
         count_ -= n;
-        const uint64_t bits = count_ >= 0   ? (accumulator_ >> count_)
+        const uint64_t bits = count_ >= 0    ? (accumulator_ >> count_)
                               : count_ > -64 ? (accumulator_ << -count_)
                                              : 0;
         return static_cast<uint32_t>(bits) & ((1u << n) - 1u);

@@ -37,9 +37,8 @@ void FillFastLookup(HuffmanTable &table, int32_t code, int32_t length, uint8_t s
                 value -= (1 << size) - 1;
             }
         }
-        table.FastLookup[index] =
-            static_cast<int32_t>(static_cast<uint32_t>(value) << 16) | (size << 12) | (run << 8) |
-            total;
+        table.FastLookup[index] = static_cast<int32_t>(static_cast<uint32_t>(value) << 16) |
+                                  (size << 12) | (run << 8) | total;
     }
 }
 

@@ -8,11 +8,15 @@ namespace rastrum {
 
 namespace {
 
-int32_t FinishBlock(int32_t result) { return result == kMarkerStop ? 0 : result; }
+int32_t FinishBlock(int32_t result) {
+    return result == kMarkerStop ? 0 : result;
+}
 
 // The last zig-zag index of the scan's band; a stream that names a band end past 63 is held to
 // the block.
-int32_t BandEnd(const ScanHeader &scan) { return std::min(scan.SpectralEnd, 63); }
+int32_t BandEnd(const ScanHeader &scan) {
+    return std::min(scan.SpectralEnd, 63);
+}
 
 int32_t ShiftLeft(int32_t value, int32_t shift) {
     return static_cast<int32_t>(static_cast<uint32_t>(value) << shift);

@@ -12,7 +12,9 @@ namespace rastrum {
 
 namespace {
 
-bool AcScan(const ScanHeader &scan) { return scan.SpectralStart != 0 && scan.SpectralEnd != 0; }
+bool AcScan(const ScanHeader &scan) {
+    return scan.SpectralStart != 0 && scan.SpectralEnd != 0;
+}
 
 } // namespace
 
@@ -48,8 +50,8 @@ int32_t DecodeComponentRow(CodecState &state, ScanHeader &scan, const ScanGeomet
                     result = DecodeDcRefine(stream, scan, block);
                 } else {
                     std::memset(block, 0, kBlockSize * sizeof(int16_t));
-                    result = DecodeDcFirst(stream, scan, *component.DcTable,
-                                           &scan.DcPredictor[0], block);
+                    result = DecodeDcFirst(stream, scan, *component.DcTable, &scan.DcPredictor[0],
+                                           block);
                 }
                 if (result < 0) {
                     return result;
@@ -64,8 +66,8 @@ int32_t DecodeComponentRow(CodecState &state, ScanHeader &scan, const ScanGeomet
     return 0;
 }
 
-int32_t DecodeDcMcu(CodecState &state, ScanHeader &scan, const ScanGeometry &grid,
-                    int32_t column, int32_t row) {
+int32_t DecodeDcMcu(CodecState &state, ScanHeader &scan, const ScanGeometry &grid, int32_t column,
+                    int32_t row) {
     CodecStream &stream = state.Stream;
     int16_t *mcu = StoredMcu(state, grid, column, row);
     const bool refine = scan.ApproxHigh > 0;
@@ -79,8 +81,8 @@ int32_t DecodeDcMcu(CodecState &state, ScanHeader &scan, const ScanGeometry &gri
                 result = DecodeDcRefine(stream, scan, block);
             } else {
                 std::memset(block, 0, kBlockSize * sizeof(int16_t));
-                result = DecodeDcFirst(stream, scan, *component.DcTable, &scan.DcPredictor[c],
-                                       block);
+                result =
+                    DecodeDcFirst(stream, scan, *component.DcTable, &scan.DcPredictor[c], block);
             }
             if (result < 0) {
                 return result;

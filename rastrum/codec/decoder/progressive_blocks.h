@@ -25,8 +25,8 @@ int32_t DecodeComponentRow(CodecState &state, ScanHeader &scan, const ScanGeomet
 // Decodes the DC coefficients of the MCU at (column, row) for every scan component, each
 // component's blocks in its own place of the stored MCU, then runs HandleRestart on the MCU grid.
 // 0, the block decoder's negative result, or -25.
-int32_t DecodeDcMcu(CodecState &state, ScanHeader &scan, const ScanGeometry &grid,
-                    int32_t column, int32_t row);
+int32_t DecodeDcMcu(CodecState &state, ScanHeader &scan, const ScanGeometry &grid, int32_t column,
+                    int32_t row);
 
 // Shows the stored MCU at (column, row): raw-coefficient output copies it to the planes;
 // otherwise it is copied into WorkArea, each block dequantised with its frame component's table,

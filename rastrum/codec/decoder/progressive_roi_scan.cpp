@@ -20,13 +20,13 @@ struct RegionScan {
     const bool Show;
 
     void Process(int32_t column, int32_t row) const {
-        ProcessMcu(State, Scan, column, row, Grid.Blocks, State.WorkArea, Grid.Columns,
-                   Grid.Rows, Scale, Grid.Uniform);
+        ProcessMcu(State, Scan, column, row, Grid.Blocks, State.WorkArea, Grid.Columns, Grid.Rows,
+                   Scale, Grid.Uniform);
     }
 
     bool InRegion(int32_t column, int32_t row) const {
-        return column >= Range.FirstColumn && column < Range.EndColumn &&
-               row >= Range.FirstRow && row < Range.EndRow;
+        return column >= Range.FirstColumn && column < Range.EndColumn && row >= Range.FirstRow &&
+               row < Range.EndRow;
     }
 
     int32_t Finished() const {
@@ -44,8 +44,8 @@ struct RegionScan {
         const int32_t firstRow = Scan.ResumeRow;
         for (int32_t row = firstRow; row < Grid.Rows; ++row) {
             if (read) {
-                const int32_t result = DecodeComponentRow(
-                    State, Scan, Grid, row, row == firstRow ? Scan.ResumeColumn : 0);
+                const int32_t result = DecodeComponentRow(State, Scan, Grid, row,
+                                                          row == firstRow ? Scan.ResumeColumn : 0);
                 if (result < 0) {
                     return result;
                 }
@@ -59,8 +59,8 @@ struct RegionScan {
                 }
             }
             int32_t stop = 0;
-            if (StopRequested(State, Scan, 0, row + 1, Grid.Rows + Grid.RowLag,
-                              Grid.Columns - 1, row - Grid.RowLag, stop)) {
+            if (StopRequested(State, Scan, 0, row + 1, Grid.Rows + Grid.RowLag, Grid.Columns - 1,
+                              row - Grid.RowLag, stop)) {
                 return stop;
             }
         }

@@ -15,13 +15,12 @@ void CopyBlockToPlane(const CodecState &state, int32_t frameIndex, int32_t block
     const FrameComponent &component = state.Components[frameIndex];
     const int64_t blocksPerRow = int64_t{state.McusPerRow} * component.HSampling;
     const int64_t blockRows = int64_t{state.McusPerColumn} * component.VSampling;
-    if (blockColumn < 0 || blockColumn >= blocksPerRow || blockRow < 0 ||
-        blockRow >= blockRows) {
+    if (blockColumn < 0 || blockColumn >= blocksPerRow || blockRow < 0 || blockRow >= blockRows) {
         return;
     }
     const size_t stride = static_cast<size_t>(blocksPerRow) * 8;
-    int16_t *out = plane + static_cast<size_t>(blockRow) * 8 * stride +
-                   static_cast<size_t>(blockColumn) * 8;
+    int16_t *out =
+        plane + static_cast<size_t>(blockRow) * 8 * stride + static_cast<size_t>(blockColumn) * 8;
     for (int32_t r = 0; r < 8; ++r) {
         std::memcpy(out + static_cast<size_t>(r) * stride, block + r * 8, 8 * sizeof(int16_t));
     }

@@ -5,15 +5,14 @@
 
 namespace rastrum {
 
-int32_t HandleRestart(CodecStream &stream, ScanHeader &scan, int32_t positionsPerRow,
-                      int32_t rows, int32_t column, int32_t row) {
+int32_t HandleRestart(CodecStream &stream, ScanHeader &scan, int32_t positionsPerRow, int32_t rows,
+                      int32_t column, int32_t row) {
     const int64_t interval = scan.ScanRestartInterval;
     if (interval <= 0) {
         return 0;
     }
     const int64_t decoded = static_cast<int64_t>(row) * positionsPerRow + column + 1;
-    if (decoded % interval != 0 ||
-        decoded >= static_cast<int64_t>(positionsPerRow) * rows) {
+    if (decoded % interval != 0 || decoded >= static_cast<int64_t>(positionsPerRow) * rows) {
         return 0;
     }
     for (int32_t &predictor : scan.DcPredictor) {

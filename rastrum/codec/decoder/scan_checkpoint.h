@@ -11,9 +11,9 @@ namespace rastrum {
 // True when the loop must return now with `result`: 0 when the next position (nextColumn,
 // nextRow) lies at or past `endRow` (the scan is finished, the resume position cleared), else 1
 // with the resume position saved and Roi set to (reportColumn, reportRow) on both corners.
-inline bool StopRequested(CodecState &state, ScanHeader &scan, int32_t nextColumn,
-                          int32_t nextRow, int32_t endRow, int32_t reportColumn,
-                          int32_t reportRow, int32_t &result) {
+inline bool StopRequested(CodecState &state, ScanHeader &scan, int32_t nextColumn, int32_t nextRow,
+                          int32_t endRow, int32_t reportColumn, int32_t reportRow,
+                          int32_t &result) {
     if (state.InterruptRequest == 0) {
         return false;
     }

@@ -24,10 +24,9 @@ bool ScanComponentsFit(const CodecState &state, const ScanHeader &scan) {
         const ScanComponent &component = scan.Components[i];
         if (component.FrameIndex < 0 || component.FrameIndex >= state.ComponentCount ||
             component.HSampling < 1 || component.VSampling < 1 ||
-            component.HSampling > state.MaxHSampling ||
-            component.VSampling > state.MaxVSampling || component.DcTable == nullptr ||
-            component.AcTable == nullptr || component.QuantTable == nullptr ||
-            component.QuantTable->Entries == nullptr) {
+            component.HSampling > state.MaxHSampling || component.VSampling > state.MaxVSampling ||
+            component.DcTable == nullptr || component.AcTable == nullptr ||
+            component.QuantTable == nullptr || component.QuantTable->Entries == nullptr) {
             return false;
         }
     }
@@ -103,8 +102,7 @@ bool SequentialGeometry(const CodecState &state, const ScanHeader &scan, LagRule
 
 bool ProgressiveGeometry(const CodecState &state, const ScanHeader &scan, LagRule lags,
                          ScanGeometry &geometry) {
-    if (!FrameFits(state) || !ScanComponentsFit(state, scan) ||
-        state.CoefficientStore == nullptr) {
+    if (!FrameFits(state) || !ScanComponentsFit(state, scan) || state.CoefficientStore == nullptr) {
         return false;
     }
     geometry.Columns = state.McusPerRow;
@@ -113,7 +111,8 @@ bool ProgressiveGeometry(const CodecState &state, const ScanHeader &scan, LagRul
     for (int32_t j = 0; j < state.ComponentCount; ++j) {
         const FrameComponent &component = state.Components[j];
         if (component.HSampling < 0 || component.VSampling < 0 || component.QuantSelector < 0 ||
-            component.QuantSelector > 3 || state.QuantTables[component.QuantSelector].Entries == nullptr) {
+            component.QuantSelector > 3 ||
+            state.QuantTables[component.QuantSelector].Entries == nullptr) {
             return false;
         }
         geometry.Blocks += component.HSampling * component.VSampling;

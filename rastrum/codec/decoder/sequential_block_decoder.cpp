@@ -83,7 +83,9 @@ int32_t DecodeCoefficients(BlockBitReader &reader, const HuffmanTable &dc, const
     return 0;
 }
 
-int32_t FinishBlock(int32_t result) { return result == kMarkerStop ? 0 : result; }
+int32_t FinishBlock(int32_t result) {
+    return result == kMarkerStop ? 0 : result;
+}
 
 } // namespace
 

@@ -16,10 +16,10 @@ struct SequentialBlockPlan {
     int32_t *Predictor = nullptr;
     const int16_t *Quant = nullptr;
     int32_t FrameIndex = 0;
-    int32_t BlocksPerRow = 1;  // H of the component (1 for a single-component scan)
-    int32_t BlockRows = 1;     // V of the component (1 for a single-component scan)
-    int32_t ColumnInMcu = 0;   // k
-    int32_t RowInMcu = 0;      // i
+    int32_t BlocksPerRow = 1; // H of the component (1 for a single-component scan)
+    int32_t BlockRows = 1;    // V of the component (1 for a single-component scan)
+    int32_t ColumnInMcu = 0;  // k
+    int32_t RowInMcu = 0;     // i
 };
 
 struct SequentialMcuPlan {

@@ -53,8 +53,8 @@ class SequentialRegion {
             }
         }
         if (grid_.RowLag != 0) {
-            for (int32_t column = range_.FirstColumn;
-                 column < range_.EndColumn + grid_.ColumnLag; ++column) {
+            for (int32_t column = range_.FirstColumn; column < range_.EndColumn + grid_.ColumnLag;
+                 ++column) {
                 Process(column, range_.EndRow);
             }
         }
@@ -120,8 +120,8 @@ class SequentialRegion {
         if (result != 0) {
             return result;
         }
-        for (int32_t column = std::max(range_.FirstColumn, startColumn);
-             column < range_.EndColumn; ++column) {
+        for (int32_t column = std::max(range_.FirstColumn, startColumn); column < range_.EndColumn;
+             ++column) {
             if (DecodeSequentialMcu(state_, plan_, column, row) < 0) {
                 return CODEC_DATA_ERROR;
             }

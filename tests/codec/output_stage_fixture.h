@@ -19,29 +19,6 @@
 
 namespace output_test {
 
-inline void SetPlainOutputKernels(rastrum::DispatchTable &table) {
-    using namespace rastrum;
-    table.GreyKernel = GreyKernelPlain;
-    table.Ycc444RgbKernel = Ycc444RgbKernelPlain;
-    table.Ycc422RgbKernel = Ycc422RgbKernelPlain;
-    table.Ycc420RgbKernel = Ycc420RgbKernelPlain;
-    table.Ycc444BgrKernel = Ycc444BgrKernelPlain;
-    table.Ycc422BgrKernel = Ycc422BgrKernelPlain;
-    table.Ycc420BgrKernel = Ycc420BgrKernelPlain;
-    table.Ycc444RgbaKernel = Ycc444RgbaKernelPlain;
-    table.Ycc422RgbaKernel = Ycc422RgbaKernelPlain;
-    table.Ycc420RgbaKernel = Ycc420RgbaKernelPlain;
-    table.Copy444Kernel = Copy444KernelPlain;
-    table.Copy422Kernel = Copy422KernelPlain;
-    table.Copy420Kernel = Copy420KernelPlain;
-    table.Copy444AlphaKernel = Copy444AlphaKernelPlain;
-    table.Pack422Kernel = Pack422KernelPlain;
-    table.Ycck444Kernel = Ycck444KernelPlain;
-    table.Ycck422Kernel = Ycck422KernelPlain;
-    table.Ycck420Kernel = Ycck420KernelPlain;
-    table.Copy4Kernel = Copy4KernelPlain;
-}
-
 inline constexpr uint8_t kUntouched = 0xA5;
 
 struct OutputRecord {
@@ -54,7 +31,8 @@ struct OutputRecord {
     std::vector<uint8_t> Pixels;
 
     OutputRecord() {
-        SetPlainOutputKernels(Table);
+        // The generic table: every slot holds its plain routine.
+        rastrum::FillDispatchTable(Table, 0);
         State.Stream.Dispatch = &Table;
         const uintptr_t space = reinterpret_cast<uintptr_t>(State.WorkAreaSpace);
         State.WorkArea = reinterpret_cast<int16_t *>((space + 31) & ~uintptr_t{31});

@@ -327,6 +327,46 @@ TEST_F(DecoderDriver, SeparateComponentScansDecodeLikeTheReference) {
     }
 }
 
+TEST_F(DecoderDriver, NextImageOnTheRecordOfAProgressiveOneDecodesAsItsOwnProcess) {
+    // One record reads a progressive picture, then sequential ones, with or without a header
+    // read between: each must decode as it does on a record of its own.
+    const fixtures::Picture picture = fixtures::MakeRichPicture(37, 23, 3);
+    const std::string progressive = fixtures::EncodeWithCjpeg(picture, "-progressive", "first.jpg");
+    const std::string sequential = fixtures::EncodeWithCjpeg(picture, "", "then.jpg");
+    const std::string separate = fixtures::TempDirectory() + "/then.scans";
+    const std::string script = "0;\n1;\n2;\n";
+    fixtures::WriteFile(separate, Bytes(script.begin(), script.end()));
+    const std::string separateScans = fixtures::EncodeWithCjpeg(
+        picture, "-scans '" + separate + "'", "then-separate.jpg");
+    for (const std::string &next : {sequential, separateScans}) {
+        const fixtures::DecodeResult alone = fixtures::DecodeWithRastrum(next, {});
+        ASSERT_EQ(alone.ImageResult, 0);
+        for (const bool headerRead : {false, true}) {
+            Bytes first = fixtures::ReadFile(progressive);
+            Bytes second = fixtures::ReadFile(next);
+            std::vector<uint8_t> pixels(37 * 23 * 3);
+            CodecProperties record{};
+            CodecInit(&record);
+            record.PixelBuffer = pixels.data();
+            record.PixelWidth = 37;
+            record.PixelHeight = 23;
+            record.JpegBuffer = first.data();
+            record.JpegBufferSize = static_cast<int32_t>(first.size());
+            ASSERT_EQ(CodecRead(&record, IO_READ_IMAGE_MEMORY), 0);
+            record.JpegBuffer = second.data();
+            record.JpegBufferSize = static_cast<int32_t>(second.size());
+            if (headerRead) {
+                ASSERT_EQ(CodecRead(&record, IO_READ_PARAMETERS_MEMORY), 0);
+            }
+            std::fill(pixels.begin(), pixels.end(), 0);
+            EXPECT_EQ(CodecRead(&record, IO_READ_IMAGE_MEMORY), 0);
+            EXPECT_EQ(record.CodecState.Progressive, 0) << next << " " << headerRead;
+            EXPECT_TRUE(pixels == alone.Output.Pixels) << next << " " << headerRead;
+            CodecFree(&record);
+        }
+    }
+}
+
 TEST_F(DecoderDriver, InterruptedReadResumesWithoutReadingMarkersAgain) {
     // 4:4:4, 32 x 16 pixels: eight MCUs, so eight calls when every call stops after one MCU.
     const std::string path = fixtures::EncodeWithCjpeg(fixtures::MakeRichPicture(32, 16, 3),

@@ -109,8 +109,13 @@ Step StartFrame(CodecState &state) {
     if (const int32_t result = ParseFrameHeader(state); result != CODEC_SUCCESS) {
         return Finish(result);
     }
-    // Buffers sized for an earlier frame would not fit this one.
+    // Buffers sized for an earlier frame would not fit this one, and its progressive passes say
+    // nothing about this one: a sequential image read after a progressive one must not be
+    // decoded as progressive.
     ReleaseFrameBuffers(state);
+    state.Progressive = 0;
+    state.DcScanComponents = 0;
+    state.AcPassesDone = 0;
     state.FramePending = 0;
     state.JpegWidth = state.FrameWidth;
     state.JpegHeight = state.FrameHeight;

@@ -367,6 +367,43 @@ TEST_F(DecoderDriver, NextImageOnTheRecordOfAProgressiveOneDecodesAsItsOwnProces
     }
 }
 
+TEST_F(DecoderDriver, RegionReadAfterAWholeImageReadOnTheSameRecord) {
+    // The whole-image read closes the file and completes the progressive passes; the region
+    // read that follows starts both again and must show what the whole image showed.
+    const fixtures::Picture picture = fixtures::MakeRichPicture(64, 64, 3);
+    for (const char *arguments : {"", "-progressive"}) {
+        const std::string path = fixtures::EncodeWithCjpeg(picture, arguments, "again.jpg");
+        Bytes jpeg = fixtures::ReadFile(path);
+        for (int32_t mode : {IO_READ_IMAGE_FILE, IO_READ_IMAGE_MEMORY}) {
+            std::vector<uint8_t> whole(64 * 64 * 3);
+            CodecProperties record{};
+            CodecInit(&record);
+            record.JpegFileName = path.c_str();
+            record.JpegBuffer = jpeg.data();
+            record.JpegBufferSize = static_cast<int32_t>(jpeg.size());
+            record.PixelBuffer = whole.data();
+            record.PixelWidth = 64;
+            record.PixelHeight = 64;
+            ASSERT_EQ(CodecRead(&record, mode), 0) << arguments << " " << mode;
+
+            const int32_t roi[4] = {40, 32, 64, 48};
+            std::vector<uint8_t> region(24 * 16 * 3);
+            std::copy(roi, roi + 4, record.CodecState.Roi);
+            record.PixelBuffer = region.data();
+            record.PixelWidth = 24;
+            record.PixelHeight = 16;
+            EXPECT_EQ(CodecRead(&record, mode), CODEC_ROI_SUCCESS) << arguments << " " << mode;
+            std::vector<uint8_t> crop;
+            for (int y = 32; y < 48; ++y) {
+                const auto row = whole.begin() + (y * 64 + 40) * 3;
+                crop.insert(crop.end(), row, row + 24 * 3);
+            }
+            EXPECT_TRUE(region == crop) << arguments << " " << mode;
+            CodecFree(&record);
+        }
+    }
+}
+
 TEST_F(DecoderDriver, InterruptedReadResumesWithoutReadingMarkersAgain) {
     // 4:4:4, 32 x 16 pixels: eight MCUs, so eight calls when every call stops after one MCU.
     const std::string path = fixtures::EncodeWithCjpeg(fixtures::MakeRichPicture(32, 16, 3),

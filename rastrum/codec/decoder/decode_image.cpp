@@ -303,6 +303,9 @@ int32_t DecodeImage(CodecState &state) {
         scan != nullptr && (scan->ResumeColumn != 0 || scan->ResumeRow != 0);
     if (scan == nullptr) {
         ResetInput(stream);
+        // No scan left in progress: this read walks the image's scans from the first, so the
+        // progressive passes of an earlier read must not count as done.
+        state.Progressive = 0;
     }
     if (state.NonInterleaved != 0 && !resumePending) {
         if (scan != nullptr) {

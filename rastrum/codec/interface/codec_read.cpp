@@ -72,6 +72,9 @@ CodecError ReadRecord(CodecProperties &record, int32_t mode) {
         if (state.Stream.FileHandle < 0) {
             return CODEC_INVALID_FILE_NAME;
         }
+        // Byte counts are positions in the file, so a file opened anew starts them again; a
+        // region index built by this read would otherwise point past the file's end.
+        state.Stream.StreamByteCount = 0;
     }
 
     if (!innerRecord) {

@@ -588,7 +588,7 @@ TEST(HeaderReport, RewindsToTheScanMarkerAndClosesAfterWholeReads) {
     } cases[] = {
         {IO_READ_PARAMETERS_FILE, false, 4096 - 1000 - 14},
         {IO_READ_THUMBNAIL_FILE, false, 4096 - 1000 - 14},
-        {IO_READ_HALF_FILE, false, 4096 - 1000 - 14},
+        {IO_READ_HALF_FILE, true, 0},
         {IO_READ_IMAGE_FILE, true, 0},
         {IO_READ_TABLES_FILE, true, 0},
         {IO_READ_ENTROPY_FILE, true, 0},
@@ -696,6 +696,34 @@ TEST(CodecReadCourse, HeaderReadThenImageReadOnOneRecord) {
             EXPECT_LT(MeanDifference(pixels, picture), 25.0) << arguments;
             EXPECT_EQ(pixels, ReadDirectly(path, bytes, IO_READ_IMAGE_FILE + memory, 45, 29))
                 << arguments << " memory " << memory;
+        }
+    }
+}
+
+TEST(CodecReadCourse, WholeImageReadsFromAFileRepeatOnOneRecord) {
+    // Every whole-image read ends at EOI; the next read on the record must decode the picture
+    // again instead of meeting the end of the file and reporting success with nothing written.
+    const fixtures::Picture picture = fixtures::MakeRichPicture(48, 32, 3, 11);
+    for (const char *arguments : {"-sample 2x2", "-progressive"}) {
+        const std::string path = fixtures::EncodeWithCjpeg(picture, arguments, "repeat.jpg");
+        std::vector<uint8_t> bytes = fixtures::ReadFile(path);
+        for (int32_t mode : {IO_READ_IMAGE_FILE, IO_READ_HALF_FILE, IO_READ_QUARTER_FILE,
+                             IO_READ_EIGHTH_FILE}) {
+            const int32_t scale = mode == IO_READ_IMAGE_FILE ? 1 : 1 << ((mode - 12) / 2);
+            const int32_t width = 48 / scale;
+            const int32_t height = 32 / scale;
+            const std::vector<uint8_t> alone = ReadDirectly(path, bytes, mode, width, height);
+            Record record;
+            record->JpegFileName = path.c_str();
+            for (int read = 0; read < 2; ++read) {
+                std::vector<uint8_t> pixels(alone.size(), 0xA5);
+                record->PixelBuffer = pixels.data();
+                record->PixelWidth = width;
+                record->PixelHeight = height;
+                EXPECT_EQ(CodecRead(&*record, mode), CODEC_SUCCESS) << mode << " " << read;
+                EXPECT_EQ(record->CodecState.Stream.FileHandle, -1) << mode;
+                EXPECT_EQ(pixels, alone) << arguments << " mode " << mode << " read " << read;
+            }
         }
     }
 }

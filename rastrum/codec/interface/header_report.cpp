@@ -54,12 +54,20 @@ void SettleColour(CodecState &state, int32_t mode) {
     }
 }
 
+// Whole-image reads from a file, at full or reduced size, end at EOI with nothing left to
+// continue from: the file is closed, so that a later read opens it again at its start, rather
+// than moved back near its end, where a later read would find no image and report success.
+bool WholeImageFileRead(int32_t mode) {
+    return mode == IO_READ_IMAGE_FILE || mode == IO_READ_HALF_FILE ||
+           mode == IO_READ_QUARTER_FILE || mode == IO_READ_EIGHTH_FILE;
+}
+
 // After a header read the next call on the same record must start again at the SOS marker.
 CodecError RewindSource(CodecState &state, int32_t mode) {
     const int32_t sosLength = state.Stream.Dispatch->SosLength;
     CodecStream &stream = state.Stream;
     if (mode % 2 == 0) {
-        if (mode != IO_READ_IMAGE_FILE &&
+        if (!WholeImageFileRead(mode) &&
             !SeekFileRelative(stream.FileHandle,
                               -(int64_t{stream.StreamBytesLeft} + int64_t{sosLength}))) {
             return CODEC_FILE_ERROR;
@@ -128,7 +136,7 @@ CodecError ReportHeader(CodecProperties &record, int32_t mode) {
     record.JpegSubsampling = subsampling;
 
     const bool closes =
-        mode == IO_READ_IMAGE_FILE || mode == IO_READ_TABLES_FILE || mode == IO_READ_ENTROPY_FILE;
+        WholeImageFileRead(mode) || mode == IO_READ_TABLES_FILE || mode == IO_READ_ENTROPY_FILE;
     if (closes && state.Stream.FileHandle >= 0) {
         const bool closed = CloseFile(state.Stream.FileHandle);
         state.Stream.FileHandle = -1;

@@ -707,8 +707,8 @@ TEST(CodecReadCourse, WholeImageReadsFromAFileRepeatOnOneRecord) {
     for (const char *arguments : {"-sample 2x2", "-progressive"}) {
         const std::string path = fixtures::EncodeWithCjpeg(picture, arguments, "repeat.jpg");
         std::vector<uint8_t> bytes = fixtures::ReadFile(path);
-        for (int32_t mode : {IO_READ_IMAGE_FILE, IO_READ_HALF_FILE, IO_READ_QUARTER_FILE,
-                             IO_READ_EIGHTH_FILE}) {
+        for (int32_t mode :
+             {IO_READ_IMAGE_FILE, IO_READ_HALF_FILE, IO_READ_QUARTER_FILE, IO_READ_EIGHTH_FILE}) {
             const int32_t scale = mode == IO_READ_IMAGE_FILE ? 1 : 1 << ((mode - 12) / 2);
             const int32_t width = 48 / scale;
             const int32_t height = 32 / scale;

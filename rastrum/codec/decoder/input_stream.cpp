@@ -234,4 +234,15 @@ int32_t ReadSegmentLength(CodecStream &stream, int32_t &payloadLength) {
     return CODEC_SUCCESS;
 }
 
+int32_t ReadBoundedSegment(CodecStream &stream, int32_t largestPayload, int32_t &payloadLength,
+                           SegmentBytes &segment) {
+    if (const int32_t result = ReadSegmentLength(stream, payloadLength); result != CODEC_SUCCESS) {
+        return result;
+    }
+    if (payloadLength > largestPayload) {
+        return CODEC_DATA_ERROR;
+    }
+    return ReadSegment(stream, payloadLength, segment);
+}
+
 } // namespace rastrum

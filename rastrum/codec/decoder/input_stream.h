@@ -40,6 +40,10 @@ int32_t NextMarker(CodecStream &stream, uint8_t &marker);
 int32_t SkipSegment(CodecStream &stream);
 // Reads a segment's length word and gives the payload length (length - 2); -21 below 2.
 int32_t ReadSegmentLength(CodecStream &stream, int32_t &payloadLength);
+// The length word and the payload of a segment whose payload may hold at most `largestPayload`
+// bytes; a longer one is -21.
+int32_t ReadBoundedSegment(CodecStream &stream, int32_t largestPayload, int32_t &payloadLength,
+                           SegmentBytes &segment);
 // Passes over `count` bytes: first what is buffered, then pieces of at most 4096 bytes.
 int32_t SkipBytes(CodecStream &stream, int32_t count);
 

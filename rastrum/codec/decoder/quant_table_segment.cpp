@@ -19,14 +19,9 @@ constexpr int32_t kLargestPayload = 516;
 int32_t ParseQuantTables(CodecState &state) {
     CodecStream &stream = state.Stream;
     int32_t length = 0;
-    if (const int32_t result = ReadSegmentLength(stream, length); result != CODEC_SUCCESS) {
-        return result;
-    }
-    if (length > kLargestPayload) {
-        return CODEC_DATA_ERROR;
-    }
     SegmentBytes payload;
-    if (const int32_t result = ReadSegment(stream, length, payload); result != CODEC_SUCCESS) {
+    if (const int32_t result = ReadBoundedSegment(stream, kLargestPayload, length, payload);
+        result != CODEC_SUCCESS) {
         return result;
     }
     const uint8_t *bytes = payload.Data;
